@@ -1,0 +1,159 @@
+#include "tray/core/tray_icon_state.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "tray/core/notify_icon_record.h"
+
+namespace {
+
+using Call = std::pair<std::uint32_t, std::uint32_t>;  // message, uFlags
+
+// The shell: logs each call and answers `accept`.
+struct FakeShell {
+  bool accept = true;
+  std::vector<Call> calls;
+  NotifyIconCall Bind() {
+    return [this](std::uint32_t message, std::uint32_t flags) {
+      calls.emplace_back(message, flags);
+      return accept;
+    };
+  }
+};
+
+constexpr std::uint32_t kAddFlags = kNotifyFlagMessage | kNotifyFlagIcon | kNotifyFlagTip;
+const Call kAdd{kNotifyAdd, kAddFlags};
+const Call kDelete{kNotifyDelete, 0};
+
+enum class Before { kConstructed, kUnusable, kShown, kAddFailed, kReAddFailed, kDeleted };
+enum class Event { kNone, kAddFirst, kTaskbarCreated, kWorkArea, kOtherSetting, kDelete };
+
+void Prepare(TrayIconState& state, FakeShell& shell, Before before) {
+  if (before == Before::kConstructed) return;
+  state.EnableFor(before == Before::kUnusable ? 3 : 4);
+  if (before == Before::kUnusable) return;
+  shell.accept = before != Before::kAddFailed;
+  state.AddFirst(kAddFlags);
+  if (before == Before::kReAddFailed) {
+    shell.accept = false;
+    state.OnTaskbarCreated();
+  }
+  if (before == Before::kDeleted) state.Delete();
+}
+
+bool Apply(TrayIconState& state, Event event) {
+  switch (event) {
+    case Event::kNone: return true;
+    case Event::kAddFirst: return state.AddFirst(kAddFlags);
+    case Event::kTaskbarCreated: state.OnTaskbarCreated(); return true;
+    case Event::kWorkArea: state.OnSettingChange(kSettingWorkArea); return true;
+    case Event::kOtherSetting: state.OnSettingChange(42); return true;
+    case Event::kDelete: return state.Delete();
+  }
+  return true;
+}
+
+struct Row {
+  const char* name;
+  Before before;
+  Event event;
+  bool shellAccepts;
+  bool hidden, deleted, pending;
+  std::vector<Call> calls;
+  bool result;
+};
+
+TEST(TrayIconState, FlagsAndShellCallsAfterEachEvent) {
+  const Row rows[] = {
+      {"construction", Before::kConstructed, Event::kNone, true, true, true, false, {}, true},
+      {"tray unusable", Before::kUnusable, Event::kNone, true, true, true, false, {}, true},
+      {"first add succeeds", Before::kConstructed, Event::kAddFirst, true, false, false, false, {kAdd}, true},
+      {"first add fails", Before::kConstructed, Event::kAddFirst, false, true, true, true, {kAdd}, false},
+      {"taskbar created, re-add succeeds", Before::kShown, Event::kTaskbarCreated, true, false, false, false, {kAdd}, true},
+      {"work area, re-add succeeds", Before::kShown, Event::kWorkArea, true, false, false, false, {kAdd}, true},
+      {"taskbar created, re-add fails", Before::kShown, Event::kTaskbarCreated, false, true, false, true, {kAdd}, true},
+      {"work area, re-add fails", Before::kShown, Event::kWorkArea, false, true, false, true, {kAdd}, true},
+      {"taskbar created after failed add", Before::kAddFailed, Event::kTaskbarCreated, true, true, true, true, {}, true},
+      {"taskbar created after failed re-add", Before::kReAddFailed, Event::kTaskbarCreated, true, true, false, true, {}, true},
+      {"taskbar created after delete", Before::kDeleted, Event::kTaskbarCreated, true, true, true, true, {}, true},
+      {"work area after failed add", Before::kAddFailed, Event::kWorkArea, true, true, true, false, {}, true},
+      {"work area after failed re-add", Before::kReAddFailed, Event::kWorkArea, true, true, false, false, {}, true},
+      {"work area after delete", Before::kDeleted, Event::kWorkArea, true, true, true, false, {}, true},
+      {"other setting while shown", Before::kShown, Event::kOtherSetting, true, false, false, false, {}, true},
+      {"other setting keeps pending", Before::kAddFailed, Event::kOtherSetting, true, true, true, true, {}, true},
+      {"delete succeeds", Before::kShown, Event::kDelete, true, true, true, false, {kDelete}, true},
+      {"delete fails", Before::kShown, Event::kDelete, false, false, false, false, {kDelete}, false},
+      {"delete after failed re-add", Before::kReAddFailed, Event::kDelete, true, true, true, false, {kDelete}, true},
+      {"delete after failed add: not needed", Before::kAddFailed, Event::kDelete, true, true, true, false, {}, true},
+      {"second delete: not needed", Before::kDeleted, Event::kDelete, true, true, true, false, {}, true},
+      {"delete with tray unusable", Before::kUnusable, Event::kDelete, true, true, true, false, {}, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeShell shell;
+    TrayIconState state(shell.Bind());
+    Prepare(state, shell, row.before);
+    shell.calls.clear();
+    shell.accept = row.shellAccepts;
+    EXPECT_EQ(Apply(state, row.event), row.result);
+    EXPECT_EQ(state.iconHidden(), row.hidden);
+    EXPECT_EQ(state.iconDeleted(), row.deleted);
+    EXPECT_EQ(state.readdPending(), row.pending);
+    EXPECT_EQ(shell.calls, row.calls);
+  }
+}
+
+TEST(TrayIconState, ReAddReusesTheFirstAddsFlagsAfterAChangeOfIcon) {
+  FakeShell shell;
+  TrayIconState state(shell.Bind());
+  ASSERT_TRUE(state.EnableFor(5));
+  const std::uint32_t withBalloon = FirstAddFlags(true, true);
+  ASSERT_TRUE(state.AddFirst(withBalloon));
+  EXPECT_TRUE(state.ChangeIcon());
+  state.OnTaskbarCreated();
+  const std::vector<Call> expected = {
+      {kNotifyAdd, 0x17}, {kNotifyModify, kNotifyFlagIcon}, {kNotifyAdd, 0x17}};
+  EXPECT_EQ(shell.calls, expected);
+  EXPECT_EQ(state.addFlags(), 0x17u);
+}
+
+TEST(TrayIconState, ChangeIconNeedsAUsableTrayAndReportsTheShell) {
+  FakeShell shell;
+  TrayIconState unusable(shell.Bind());
+  unusable.EnableFor(3);
+  EXPECT_FALSE(unusable.ChangeIcon());
+  EXPECT_TRUE(shell.calls.empty());
+
+  TrayIconState usable(shell.Bind());
+  usable.EnableFor(4);
+  shell.accept = false;
+  EXPECT_FALSE(usable.ChangeIcon());
+  shell.accept = true;
+  EXPECT_TRUE(usable.ChangeIcon());
+  const std::vector<Call> expected(2, Call{kNotifyModify, kNotifyFlagIcon});
+  EXPECT_EQ(shell.calls, expected);
+}
+
+TEST(TrayIconRules, VersionsAndFirstAddFlags) {
+  EXPECT_FALSE(IsTrayUsable(0));
+  EXPECT_FALSE(IsTrayUsable(3));
+  EXPECT_TRUE(IsTrayUsable(4));
+  EXPECT_TRUE(IsTrayUsable(10));
+
+  struct Case {
+    std::uint32_t platform, major;
+    bool capable;
+  } const versions[] = {{2, 5, true}, {2, 6, true}, {2, 4, false}, {1, 5, false}, {0, 5, false}};
+  for (const Case& c : versions) {
+    EXPECT_EQ(IsBalloonCapable(c.platform, c.major), c.capable) << c.platform << "/" << c.major;
+  }
+
+  EXPECT_EQ(FirstAddFlags(false, false), 7u);
+  EXPECT_EQ(FirstAddFlags(true, false), 7u);
+  EXPECT_EQ(FirstAddFlags(false, true), 7u);
+  EXPECT_EQ(FirstAddFlags(true, true), 0x17u);
+}
+
+}  // namespace
