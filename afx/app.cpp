@@ -1,0 +1,71 @@
+#include "afx/app.h"
+
+#include <cstdio>
+
+#include "afx/wnd.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp() {
+  if (g_app == this) g_app = nullptr;
+}
+
+int CWinApp::Run() {
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void CWinApp::SetModule(HINSTANCE instance) {
+  m_hInstance = instance;
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(instance, path, MAX_PATH);
+  std::string name = path;
+  const size_t slash = name.find_last_of("\\/:");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos) name.erase(dot);
+  m_appName = name;
+  m_profileName = name + ".INI";
+}
+
+UINT CWinApp::GetProfileIntA(const char* section, const char* entry, int defaultValue) {
+  return ::GetPrivateProfileIntA(section, entry, defaultValue, m_profileName.c_str());
+}
+
+BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%d", value);
+  return ::WritePrivateProfileStringA(section, entry, text, m_profileName.c_str());
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+HINSTANCE AfxGetResourceHandle() {
+  return g_app && g_app->m_hInstance ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
+}
+
+const char* AfxGetAppName() { return g_app ? g_app->m_appName.c_str() : ""; }
+
+int AfxMessageBox(const char* text, UINT type) {
+  HWND owner = nullptr;
+  if (g_app && g_app->m_pMainWnd) owner = g_app->m_pMainWnd->m_hWnd;
+  HWND active = ::GetActiveWindow();
+  if (active) owner = active;
+  return ::MessageBoxA(owner, text, AfxGetAppName(), type);
+}
+
+int AfxMessageBox(UINT stringId, UINT type) { return AfxMessageBox(AfxLoadString(stringId).c_str(), type); }
+
+std::string AfxLoadString(UINT id) {
+  char buffer[1024];
+  const int length = ::LoadStringA(AfxGetResourceHandle(), id, buffer, sizeof(buffer));
+  return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+}

@@ -1,0 +1,72 @@
+#include "afx/dialog.h"
+
+#include <commctrl.h>
+
+#include "afx/app.h"
+#include "afx/ddx.h"
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+  ON_COMMAND(IDOK, OnOK)
+  ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+namespace {
+
+void EnsureCommonControls() {
+  static const bool done = [] {
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                 ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    return ::InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)done;
+}
+
+}  // namespace
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent) {}
+
+INT_PTR CDialog::DoModal() {
+  EnsureCommonControls();
+  HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+  if (!owner) {
+    // Like the class library, a dialog without a parent is owned by the main
+    // window, unless it is the main window itself.
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd && app->m_pMainWnd != this) owner = app->m_pMainWnd->m_hWnd;
+  }
+  return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
+                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
+  if (msg != WM_INITDIALOG) return FALSE;  // the subclassed procedure saw it first
+  CDialog* dialog = reinterpret_cast<CDialog*>(lp);
+  dialog->SubclassWindow(hwnd);
+  return dialog->OnInitDialog();
+}
+
+void CDialog::EndDialog(int result) {
+  if (m_hWnd) ::EndDialog(m_hWnd, result);
+}
+
+BOOL CDialog::UpdateData(BOOL save) {
+  HWND previous = g_lockoutNotifyWindow;
+  g_lockoutNotifyWindow = m_hWnd;
+  CDataExchange dx(this, save);
+  DoDataExchange(&dx);
+  g_lockoutNotifyWindow = previous;
+  return TRUE;
+}
+
+BOOL CDialog::OnInitDialog() {
+  UpdateData(FALSE);
+  return TRUE;
+}
+
+void CDialog::OnOK() {
+  if (UpdateData(TRUE)) EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::DoDataExchange(CDataExchange*) {}

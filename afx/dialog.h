@@ -1,0 +1,32 @@
+#pragma once
+// CDialog: a dialog built from a dialog template, run modally by the system's
+// dialog manager, with initialisation, OK, Cancel and data exchange hooks.
+#include "afx/wnd.h"
+
+class CDataExchange;
+
+class CDialog : public CWnd {
+ public:
+  explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+
+  // Runs the dialog modally; returns what EndDialog was given, -1 on failure.
+  virtual INT_PTR DoModal();
+  void EndDialog(int result);
+  // Moves data between the controls and the members (save = TRUE: to members).
+  BOOL UpdateData(BOOL save = TRUE);
+
+  virtual BOOL OnInitDialog();
+
+ protected:
+  virtual void OnOK();
+  virtual void OnCancel();
+  virtual void DoDataExchange(CDataExchange* dx);
+
+  UINT m_templateId;
+  CWnd* m_pParentWnd;
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+};

@@ -1,0 +1,7 @@
+#include "app/about_dlg.h"
+
+#include "res/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+INT_PTR CAboutDlg::DoModal() { return IDCANCEL; }

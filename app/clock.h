@@ -1,0 +1,5 @@
+#pragma once
+#include "app/core/schedule.h"
+
+// The current local wall-clock time in whole seconds.
+ClockReading ReadLocalClock();

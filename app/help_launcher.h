@@ -1,0 +1,3 @@
+#pragma once
+// Opens the help file beside the executable.
+void ShowHelp();

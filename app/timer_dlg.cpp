@@ -1,0 +1,229 @@
+#include "app/timer_dlg.h"
+
+#include <shlwapi.h>
+
+#include "afx/app.h"
+#include "afx/ddx.h"
+#include "app/about_dlg.h"
+#include "app/app_profile.h"
+#include "app/clock.h"
+#include "app/countdown_dlg.h"
+#include "app/help_launcher.h"
+#include "app/module_directory.h"
+#include "banner/banner_fetch.h"
+#include "remote/remote_power_dlg.h"
+#include "res/resource.h"
+#include "tray/minimize_to_tray.h"
+
+namespace {
+const char kBannerFileName[] = "sorel-ads.gif";
+constexpr UINT kTickPeriodMs = 1000;
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
+  ON_WM_SYSCOMMAND()
+  ON_WM_PAINT()
+  ON_WM_QUERYDRAGICON()
+  ON_NOTIFY(DTN_DATETIMECHANGE, IDC_TIMEPICKER, OnTimeChanged)
+  ON_BN_CLICKED(IDC_POWEROFF, OnActionClicked)
+  ON_BN_CLICKED(IDC_LOGOFF, OnActionClicked)
+  ON_BN_CLICKED(IDC_RESTART, OnActionClicked)
+  ON_WM_TIMER()
+  ON_BN_CLICKED(IDC_TIMERON, OnTimerBoxClicked)
+  ON_CBN_SELCHANGE(IDC_DAYLIST, OnDaySelChange)
+  ON_COMMAND(ID_TRAY_SHOWTIMER, OnShowTimer)
+  ON_COMMAND(ID_APP_EXIT, OnAppExit)
+  ON_COMMAND(ID_TRAY_REMOTE, OnRemotePowerOn)
+  ON_COMMAND(IDC_BANNER, OnBannerClicked)
+  ON_COMMAND(ID_TRAY_HELP, OnHelpCommand)
+  ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
+END_MESSAGE_MAP()
+
+CTimerDlg::CTimerDlg(CWnd* parent) : CDialog(IDD_TIMER, parent) {
+  m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+CTimerDlg::~CTimerDlg() = default;
+
+void CTimerDlg::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_BANNER, m_banner);
+  DDX_Control(dx, IDC_DAYLIST, m_dayList);
+}
+
+BOOL CTimerDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  if (HMENU sysMenu = GetSystemMenu(FALSE)) {
+    const std::string about = AfxLoadString(IDS_ABOUTBOX);
+    if (!about.empty()) {
+      ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
+  }
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+
+  AppProfile profile(AfxGetApp());
+  m_schedule = LoadSchedule(profile);
+
+  for (UINT id = IDS_EVERYDAY; id < IDS_EVERYDAY + 8; ++id) m_dayList.AddString(AfxLoadString(id).c_str());
+  m_dayList.SetCurSel(m_schedule.day);  // outside 0..7 leaves no selection
+
+  if (m_schedule.enabled) {
+    CheckDlgButton(IDC_TIMERON, BST_CHECKED);
+    if (m_schedule.timeOfDay.IsValid()) SetPickerTime(m_schedule.timeOfDay);
+    ArmTick();
+  } else {
+    const ClockReading now = ReadLocalClock();
+    m_schedule.timeOfDay = MakeTimeOfDay(now.hour, now.minute, now.second);
+    SetPickerTime(m_schedule.timeOfDay);
+    ::EnableWindow(GetDlgItem(IDC_TIMEPICKER), FALSE);
+    CheckDlgButton(IDC_TIMERON, BST_UNCHECKED);
+    m_dayList.EnableWindow(FALSE);
+  }
+  CheckRadioButton(IDC_POWEROFF, IDC_RESTART, ShownAction(m_schedule.action));
+  ::EnableWindow(GetDlgItem(IDOK), FALSE);
+
+  m_tray.InitTray(this, WM_TRAY_NOTIFY, AfxLoadString(IDS_TRAYTIP).c_str(), m_hIcon, IDR_TRAYMENU,
+                  nullptr, nullptr, 0, 10);
+
+  // The download runs before the window first shows.
+  FetchBanner(kBannerFileName);
+  const std::string bannerPath = GetModuleDirectory() + kBannerFileName;
+  if (::PathFileExistsA(bannerPath.c_str()) && m_banner.LoadFromFile(bannerPath)) m_banner.Start();
+  return TRUE;
+}
+
+void CTimerDlg::SetPickerTime(const TimeOfDay& time) {
+  SYSTEMTIME st;
+  ::GetLocalTime(&st);  // the picker shows the time only; its date is dropped
+  st.wHour = static_cast<WORD>(time.hour);
+  st.wMinute = static_cast<WORD>(time.minute);
+  st.wSecond = static_cast<WORD>(time.second);
+  st.wMilliseconds = 0;
+  ::SendMessageA(GetDlgItem(IDC_TIMEPICKER), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+}
+
+void CTimerDlg::ArmTick() {
+  SetTimer(IDT_SCHEDULE, kTickPeriodMs);
+  m_tick.Arm(ReadLocalClock());
+}
+
+void CTimerDlg::DisarmTick() {
+  KillTimer(IDT_SCHEDULE);
+  m_tick.Disarm();
+}
+
+void CTimerDlg::OnOK() {
+  ApplyInput input;
+  input.timerBoxChecked = IsDlgButtonChecked(IDC_TIMERON) == BST_CHECKED;
+  input.logOffChecked = IsDlgButtonChecked(IDC_LOGOFF) == BST_CHECKED;
+  input.powerOffChecked = IsDlgButtonChecked(IDC_POWEROFF) == BST_CHECKED;
+  input.restartChecked = IsDlgButtonChecked(IDC_RESTART) == BST_CHECKED;
+  SYSTEMTIME picked = {};
+  ::SendMessageA(GetDlgItem(IDC_TIMEPICKER), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&picked));
+  input.hour = picked.wHour;
+  input.minute = picked.wMinute;
+  input.second = picked.wSecond;
+  input.daySelection = m_dayList.GetCurSel();
+
+  ::EnableWindow(GetDlgItem(IDOK), FALSE);
+  AppProfile profile(AfxGetApp());
+  if (ApplySchedule(m_schedule, input, profile)) {
+    ArmTick();
+  } else {
+    DisarmTick();
+  }
+}
+
+void CTimerDlg::OnCancel() {
+  m_banner.Stop();
+  MinimizeToTray(this, FALSE);
+}
+
+void CTimerDlg::OnSysCommand(UINT id, LPARAM lp) {
+  if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg about;
+    about.DoModal();
+  } else {
+    CWnd::OnSysCommand(id, lp);
+  }
+}
+
+void CTimerDlg::OnPaint() {
+  if (!IsIconic()) {
+    CWnd::OnPaint();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC));
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc.m_hDC, x, y, m_hIcon);
+}
+
+HCURSOR CTimerDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CTimerDlg::OnTimeChanged(NMHDR*, LRESULT* result) {
+  ::EnableWindow(GetDlgItem(IDOK), TRUE);
+  *result = 0;
+}
+
+void CTimerDlg::OnActionClicked() {
+  if (IsDlgButtonChecked(IDC_TIMERON) == BST_CHECKED) ::EnableWindow(GetDlgItem(IDOK), TRUE);
+}
+
+void CTimerDlg::OnTimer(UINT_PTR id) {
+  if (id == IDT_SCHEDULE && m_tick.OnTick(m_schedule, ReadLocalClock())) {
+    KillTimer(IDT_SCHEDULE);
+    RunCountdown();
+  }
+  CWnd::OnTimer(id);
+}
+
+void CTimerDlg::RunCountdown() {
+  CCountdownDlg countdown(this);
+  countdown.m_action = m_schedule.action;
+  countdown.DoModal();
+}
+
+void CTimerDlg::OnTimerBoxClicked() {
+  const BOOL on = IsDlgButtonChecked(IDC_TIMERON) == BST_CHECKED;
+  ::EnableWindow(GetDlgItem(IDC_TIMEPICKER), on);
+  m_dayList.EnableWindow(on);
+  ::EnableWindow(GetDlgItem(IDOK), TRUE);
+}
+
+void CTimerDlg::OnDaySelChange() { ::EnableWindow(GetDlgItem(IDOK), TRUE); }
+
+void CTimerDlg::OnShowTimer() {
+  RestoreFromTray(this, FALSE);
+  m_banner.Start();
+}
+
+void CTimerDlg::OnAppExit() {
+  m_banner.Stop();
+  m_tray.DeleteTrayIcon();
+  CDialog::OnOK();
+}
+
+void CTimerDlg::OnRemotePowerOn() {
+  if (m_remoteOpen) {
+    RestoreFromTray(m_pRemoteDlg, FALSE);
+    return;
+  }
+  CRemotePowerDlg remote;
+  m_pRemoteDlg = &remote;
+  m_remoteOpen = 1;
+  remote.DoModal();
+  m_remoteOpen = 0;
+}
+
+void CTimerDlg::OnBannerClicked() { OpenMakerSite(); }
+
+void CTimerDlg::OnHelpCommand() { ShowHelp(); }
+
+LRESULT CTimerDlg::OnTrayNotify(WPARAM wp, LPARAM lp) { return m_tray.OnIconNotify(wp, lp); }

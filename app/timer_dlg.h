@@ -1,0 +1,59 @@
+#pragma once
+// The timer window: the program's main window and the hub of its commands.
+#include "afx/controls.h"
+#include "afx/dialog.h"
+#include "app/core/schedule.h"
+#include "app/core/schedule_tick.h"
+#include "banner/animated_picture.h"
+#include "tray/system_tray.h"
+
+class CRemotePowerDlg;
+
+// Callback message of the tray icon.
+constexpr UINT WM_TRAY_NOTIFY = 0x80F1;
+
+class CTimerDlg : public CDialog {
+ public:
+  explicit CTimerDlg(CWnd* parent = nullptr);
+  ~CTimerDlg() override;
+
+  // Runs the countdown for the current action; returns when it has ended.
+  void RunCountdown();
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;      // the Apply button
+  void OnCancel() override;  // hides the window into the tray
+
+  void OnSysCommand(UINT id, LPARAM lp);
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnTimeChanged(NMHDR* hdr, LRESULT* result);
+  void OnActionClicked();
+  void OnTimer(UINT_PTR id);
+  void OnTimerBoxClicked();
+  void OnDaySelChange();
+  void OnShowTimer();
+  void OnAppExit();
+  void OnRemotePowerOn();
+  void OnBannerClicked();
+  void OnHelpCommand();
+  LRESULT OnTrayNotify(WPARAM wp, LPARAM lp);
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void ArmTick();
+  void DisarmTick();
+  void SetPickerTime(const TimeOfDay& time);
+
+  ScheduleSettings m_schedule;
+  CSystemTray m_tray;
+  int m_remoteOpen = 0;
+  CRemotePowerDlg* m_pRemoteDlg = nullptr;
+  CAnimatedPicture m_banner;
+  CComboBox m_dayList;
+  HICON m_hIcon;
+  ScheduleTick m_tick;  // remembers the previous reading so a late tick still fires
+};

@@ -1,0 +1,42 @@
+# The Windows program, its class layer and its Windows test programs.
+enable_language(RC)
+
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600
+                        VARO_SITE_URL="${VARO_SITE_URL}")
+add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+
+# The class layer that the program's windows are built on.
+file(GLOB afx_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/afx/*.cpp)
+list(FILTER afx_sources EXCLUDE REGEX "winmain\\.cpp$")
+add_library(afx STATIC ${afx_sources})
+target_include_directories(afx PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(afx PUBLIC comctl32 shlwapi)
+
+# Program sources: the Win32 code of every subsystem. Files named *_test.cpp
+# belong to the test programs, not to the product.
+set(program_sources)
+foreach(dir app tray remote banner)
+  file(GLOB dir_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  list(FILTER dir_sources EXCLUDE REGEX "_test\\.cpp$")
+  list(APPEND program_sources ${dir_sources})
+endforeach()
+
+set(program_libs varocore afx comctl32 shlwapi shell32 gdi32 user32 advapi32 wininet ws2_32
+    ole32 oleaut32 uuid version)
+
+# Everything but the entry point, so that test programs can link the real code.
+add_library(varoapp STATIC ${program_sources})
+target_link_libraries(varoapp PUBLIC ${program_libs})
+target_include_directories(varoapp PUBLIC ${CMAKE_SOURCE_DIR})
+
+add_executable(VaroTimer WIN32 ${CMAKE_SOURCE_DIR}/afx/winmain.cpp ${CMAKE_SOURCE_DIR}/res/VaroTimer.rc)
+# The application object lives in the program's own library; keep it linked.
+target_link_libraries(VaroTimer PRIVATE -Wl,--whole-archive varoapp -Wl,--no-whole-archive ${program_libs})
+target_include_directories(VaroTimer PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+set_target_properties(VaroTimer PROPERTIES LINK_FLAGS "-s")
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/VaroTimer.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/strings.rc;${CMAKE_SOURCE_DIR}/res/timer.rc")
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win/CMakeLists.txt)
+  add_subdirectory(tests/win)
+endif()

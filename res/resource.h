@@ -1,0 +1,45 @@
+// Resource identifiers shared by the resource script and the code.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDI_RESTART 185
+#define IDI_POWEROFF 187
+#define IDI_LOGOFF 189
+#define IDB_SIDEPICTURE 132
+
+#define IDD_ABOUTBOX 100
+#define IDD_TIMER 102
+#define IDD_REMOTE 131
+#define IDD_COUNTDOWN 186
+#define IDR_TRAYMENU 130
+
+#define IDS_ABOUTBOX 101
+#define IDS_EVERYDAY 102  // 102..109: every day, Sunday .. Saturday
+#define IDS_TRAYTIP 110
+#define IDS_COL_NAME 111
+#define IDS_COL_MAC 112
+#define IDS_COL_PORT 113
+#define IDS_MAC_DUPLICATE 114
+#define IDS_MAC_INCOMPLETE 115
+
+// Timer dialog controls.
+#define IDC_DAYLIST 1000
+#define IDC_BANNER 1013
+#define IDC_POWEROFF 1054
+#define IDC_LOGOFF 1055
+#define IDC_RESTART 1056
+#define IDC_TIMERON 1057
+#define IDC_TIMEPICKER 1058
+
+// Tray menu commands.
+#define ID_TRAY_SHOWTIMER 32771
+#define ID_TRAY_REMOTE 32772
+#define ID_TRAY_HELP 32773
+#define ID_APP_EXIT 57665
+#define ID_HELP 57670
+
+// System menu command of the about box.
+#define IDM_ABOUTBOX 0x0010
+
+// Window timer of the schedule tick.
+#define IDT_SCHEDULE 101
