@@ -136,24 +136,4 @@ TEST(TrayIconState, ChangeIconNeedsAUsableTrayAndReportsTheShell) {
   EXPECT_EQ(shell.calls, expected);
 }
 
-TEST(TrayIconRules, VersionsAndFirstAddFlags) {
-  EXPECT_FALSE(IsTrayUsable(0));
-  EXPECT_FALSE(IsTrayUsable(3));
-  EXPECT_TRUE(IsTrayUsable(4));
-  EXPECT_TRUE(IsTrayUsable(10));
-
-  struct Case {
-    std::uint32_t platform, major;
-    bool capable;
-  } const versions[] = {{2, 5, true}, {2, 6, true}, {2, 4, false}, {1, 5, false}, {0, 5, false}};
-  for (const Case& c : versions) {
-    EXPECT_EQ(IsBalloonCapable(c.platform, c.major), c.capable) << c.platform << "/" << c.major;
-  }
-
-  EXPECT_EQ(FirstAddFlags(false, false), 7u);
-  EXPECT_EQ(FirstAddFlags(true, false), 7u);
-  EXPECT_EQ(FirstAddFlags(false, true), 7u);
-  EXPECT_EQ(FirstAddFlags(true, true), 0x17u);
-}
-
 }  // namespace

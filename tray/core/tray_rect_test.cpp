@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Lets failures show the four numbers.
+void PrintTo(const Rect& r, std::ostream* os) {
+  *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
 
 namespace {
 
@@ -64,12 +70,6 @@ FakeShell Taskbar(Rect rect, std::vector<Child> children) {
   return shell;
 }
 
-void ExpectRect(const Rect& got, const Rect& want) {
-  EXPECT_EQ(got.left, want.left);
-  EXPECT_EQ(got.top, want.top);
-  EXPECT_EQ(got.right, want.right);
-  EXPECT_EQ(got.bottom, want.bottom);
-}
 
 const Rect kBottomBar{0, 738, 1024, 768};
 const Rect kNotifyArea{850, 740, 1022, 766};
@@ -80,7 +80,7 @@ TEST(TrayRectFromTaskbar, ClockAtRightCutsTheRightEdgeAndStopsTheWalk) {
                                          {"ToolbarWindow32", {852, 742, 975, 764}},
                                          {"TrayClockWClass", {980, 742, 1020, 764}},
                                          {"TrayNotifyWnd", {1, 2, 3, 4}}});
-  ExpectRect(GetTrayWindowRect(shell), {850, 740, 980, 766});
+  EXPECT_EQ(GetTrayWindowRect(shell), (Rect{850, 740, 980, 766}));
   EXPECT_EQ(shell.visited.size(), 4u);  // nothing after the clock
   EXPECT_EQ(shell.appbarQueries, 0);
   EXPECT_EQ(shell.workAreaQueries, 0);
@@ -103,7 +103,7 @@ TEST(TrayRectFromTaskbar, FivePixelBoundaryDecidesBetweenTopAndRight) {
     FakeShell shell = Taskbar({956, 0, 1024, 768}, {{"TrayNotifyWnd", area},
                                                     {"TrayClockWClass", {970, 602, 1022, c.clockBottom}}});
     SCOPED_TRACE(c.clockBottom);
-    ExpectRect(GetTrayWindowRect(shell), c.expected);
+    EXPECT_EQ(GetTrayWindowRect(shell), c.expected);
   }
 }
 
@@ -129,7 +129,7 @@ TEST(TrayRectFromTaskbar, EnumerationOrderDecidesWhatTheClockClips) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeShell shell = Taskbar(kBottomBar, c.children);
-    ExpectRect(GetTrayWindowRect(shell), c.expected);
+    EXPECT_EQ(GetTrayWindowRect(shell), c.expected);
   }
 }
 
@@ -150,7 +150,7 @@ TEST(TrayRectFromAppbar, EachEdge) {
     shell.appbarAnswers = true;
     shell.edge = c.edge;
     shell.appbarRect = c.taskbar;
-    ExpectRect(GetTrayWindowRect(shell), c.expected);
+    EXPECT_EQ(GetTrayWindowRect(shell), c.expected);
     EXPECT_EQ(shell.workAreaQueries, 0);
   }
 }
@@ -162,15 +162,15 @@ TEST(TrayRectFromWorkArea, CornerWhenTheShellTellsNothing) {
     shell.edge = badEdge;
     shell.appbarRect = kBottomBar;
     shell.workArea = Rect{0, 0, 1280, 994};
-    ExpectRect(GetTrayWindowRect(shell), {1130, 964, 1280, 994});
+    EXPECT_EQ(GetTrayWindowRect(shell), (Rect{1130, 964, 1280, 994}));
   }
   FakeShell silent;
   silent.workArea = Rect{0, 0, 1280, 994};
-  ExpectRect(GetTrayWindowRect(silent), {1130, 964, 1280, 994});
+  EXPECT_EQ(GetTrayWindowRect(silent), (Rect{1130, 964, 1280, 994}));
   EXPECT_EQ(silent.appbarQueries, 1);
   // A work area off the primary origin keeps its right and bottom.
   silent.workArea = Rect{-1024, 100, -10, 700};
-  ExpectRect(GetTrayWindowRect(silent), {-160, 670, -10, 700});
+  EXPECT_EQ(GetTrayWindowRect(silent), (Rect{-160, 670, -10, 700}));
 }
 
 TEST(TrayRectLimits, ExtremeRectanglesStayInRange) {
@@ -178,7 +178,7 @@ TEST(TrayRectLimits, ExtremeRectanglesStayInRange) {
   shell.appbarAnswers = true;
   shell.edge = kEdgeLeft;
   shell.appbarRect = Rect{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN};
-  ExpectRect(GetTrayWindowRect(shell), {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN});
+  EXPECT_EQ(GetTrayWindowRect(shell), (Rect{INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN}));
 
   Rect area{0, 0, 10, INT32_MIN + 2};
   EXPECT_FALSE(ClipToIconArea("TrayClockWClass", {INT32_MIN, 0, 0, INT32_MIN}, area));
