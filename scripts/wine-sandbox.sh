@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Runs a command against Wine in a sandbox of its own: a private network
+# namespace (only loopback: no name lookup or packet leaves the machine), a
+# fresh copy of the template prefix, an Xvfb display and a warm wineserver.
+# Everything started inside is ended afterwards.
+#
+# usage: wine-sandbox.sh [--keep] [--prefix DIR] -- COMMAND [ARGS...]
+#   The command sees WINEPREFIX, DISPLAY, LANG=ja_JP.UTF-8, VARO_ROOT and
+#   VARO_TEMPLATE. --prefix uses DIR as the prefix (copied from the template
+#   if missing); otherwise a temporary prefix is made and removed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+template=${VARO_TEMPLATE:-$root/build/wine-template}
+
+if [ "${VARO_IN_SANDBOX:-}" != 1 ]; then
+  "$root/scripts/make-wine-template.sh" "$template"
+  export VARO_IN_SANDBOX=1 VARO_TEMPLATE="$template" VARO_ROOT="$root"
+  exec unshare -n -- "$0" "$@"
+fi
+
+keep=0 prefix=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --keep) keep=1; shift ;;
+    --prefix) prefix=$2; shift 2 ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+
+ip link set lo up
+own_prefix=0
+if [ -z "$prefix" ]; then
+  prefix=$(mktemp -d /tmp/varo-prefix.XXXXXX)
+  rmdir "$prefix"
+  own_prefix=1
+fi
+if [ ! -d "$prefix" ]; then
+  cp -a "$template" "$prefix"
+  rm -f "$prefix/wineserver"
+fi
+
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$displayfile")"
+rm -f "$displayfile"
+
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  # Whatever else we started lives in this network namespace only.
+  local me; me=$(readlink /proc/self/ns/net)
+  for p in /proc/[0-9]*; do
+    pid=${p#/proc/}
+    [ "$pid" = $$ ] && continue
+    [ "$(readlink "$p/ns/net" 2>/dev/null)" = "$me" ] || continue
+    [ "$pid" = "$BASHPID" ] && continue
+    kill -9 "$pid" 2>/dev/null || true
+  done
+  if [ "$own_prefix" = 1 ] && [ "$keep" = 0 ]; then rm -rf "$prefix"; fi
+}
+trap cleanup EXIT
+
+# Start the server and Wine's services first, so that they do not inherit the
+# command's output pipes.
+wineserver -p
+wine wineboot </dev/null >/dev/null 2>&1 || true
+
+set +e
+"$@"
+status=$?
+exit $status
