@@ -40,3 +40,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/VaroTimer.rc PROPERTIES
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win/CMakeLists.txt)
   add_subdirectory(tests/win)
 endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  add_subdirectory(tests/e2e)
+endif()
