@@ -12,7 +12,7 @@
 int InspectGif(const char* path, std::ostream& out) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {
-    out << "cannot read " << path << ": no such file\n";
+    out << "cannot read " << path << ": not a readable file\n";
     return 1;
   }
   std::ifstream in(path, std::ios::binary);
