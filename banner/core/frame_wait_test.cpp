@@ -11,11 +11,16 @@ TEST(FrameWait, ShortDelaysShowForATenthOfASecond) {
     std::uint32_t delay;
     std::uint32_t waitMs;
   } cases[] = {
-      {0, 100},          {1, 100},         {4, 100},  // 4 hundredths would be 40 ms
-      {5, 50},           {6, 60},          {10, 100}, {100, 1000},
-      {65535, 655350},                                 // largest stored delay
-      {kGifNoDelay, 100},                              // no graphic control extension
-      {0xFFFFFFFEu, 0xFFFFFFEC},                       // 32-bit product wraps
+      {0, 100},
+      {1, 100},
+      {4, 100},  // 4 hundredths would be 40 ms
+      {5, 50},
+      {6, 60},
+      {10, 100},
+      {100, 1000},
+      {65535, 655350},            // largest stored delay
+      {kGifNoDelay, 100},         // no graphic control extension
+      {0xFFFFFFFEu, 0xFFFFFFEC},  // 32-bit product wraps
   };
   for (const auto& c : cases) EXPECT_EQ(FrameWaitMilliseconds(c.delay), c.waitMs) << c.delay;
 }

@@ -26,11 +26,12 @@ TEST(GifReport, AnimationListsEveryFrame) {
       .Image(1, 2, 3, 4, 0, 7)
       .Trailer();
   // Header 13 + 6; GCE 8; images 11 + 8 + 1 = 20.
-  EXPECT_EQ(ReportOf(gif.bytes()),
-            "frame 0 left 0 top 0 width 237 height 31 delay 4 wait_ms 100 disposal 2 bytes 48\n"
-            "frame 1 left 10 top 5 width 20 height 8 delay 25 wait_ms 250 disposal 3 bytes 48\n"
-            "frame 2 left 1 top 2 width 3 height 4 delay 4294967295 wait_ms 100 disposal 0 bytes 40\n"
-            "show: animation\n");
+  EXPECT_EQ(
+      ReportOf(gif.bytes()),
+      "frame 0 left 0 top 0 width 237 height 31 delay 4 wait_ms 100 disposal 2 bytes 48\n"
+      "frame 1 left 10 top 5 width 20 height 8 delay 25 wait_ms 250 disposal 3 bytes 48\n"
+      "frame 2 left 1 top 2 width 3 height 4 delay 4294967295 wait_ms 100 disposal 0 bytes 40\n"
+      "show: animation\n");
 }
 
 TEST(GifReport, Verdicts) {

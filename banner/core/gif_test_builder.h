@@ -19,8 +19,8 @@ class GifBuilder {
 
   // Signature, version, screen size, packed byte (table bits), background,
   // aspect, then a global colour table of the announced length.
-  GifBuilder& Header(std::uint16_t width = 40, std::uint16_t height = 30, std::uint8_t packed = 0x80,
-                     const char* version = "89a") {
+  GifBuilder& Header(std::uint16_t width = 40, std::uint16_t height = 30,
+                     std::uint8_t packed = 0x80, const char* version = "89a") {
     Append("GIF");
     Append(version);
     U16(width);
@@ -50,7 +50,8 @@ class GifBuilder {
     });
   }
 
-  GifBuilder& GraphicControl(std::uint16_t delay, std::uint8_t disposal, std::uint8_t otherBits = 0) {
+  GifBuilder& GraphicControl(std::uint16_t delay, std::uint8_t disposal,
+                             std::uint8_t otherBits = 0) {
     return Block([&] {
       Byte(0x21);
       Byte(0xF9);
@@ -73,8 +74,9 @@ class GifBuilder {
   }
 
   // Image descriptor, local colour table per packed, code size, data chain.
-  GifBuilder& Image(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
-                    std::uint8_t packed = 0, std::size_t dataBytes = 7, std::size_t chunk = 255) {
+  GifBuilder& Image(std::uint16_t left, std::uint16_t top, std::uint16_t width,
+                    std::uint16_t height, std::uint8_t packed = 0, std::size_t dataBytes = 7,
+                    std::size_t chunk = 255) {
     return Block([&] {
       Byte(0x2C);
       U16(left);
@@ -90,7 +92,9 @@ class GifBuilder {
     });
   }
 
-  GifBuilder& Trailer() { return Block([&] { Byte(0x3B); }); }
+  GifBuilder& Trailer() {
+    return Block([&] { Byte(0x3B); });
+  }
 
   GifBuilder& Raw(std::initializer_list<std::uint8_t> raw) {
     return Block([&] { bytes_.insert(bytes_.end(), raw.begin(), raw.end()); });

@@ -61,13 +61,13 @@ Bytes Slice(const Bytes& bytes, std::size_t begin, std::size_t end) {
 
 // The frame must be exactly: source header, the source bytes from the first
 // to the last of its blocks, 0x3B.
-void ExpectFrameLayout(const GifBuilder& gif, const ExtractedGifFrame& frame, std::size_t firstBlock,
-                       std::size_t lastBlock) {
+void ExpectFrameLayout(const GifBuilder& gif, const ExtractedGifFrame& frame,
+                       std::size_t firstBlock, std::size_t lastBlock) {
   const Bytes& src = gif.bytes();
   const std::size_t header = gif.block(0).begin;
-  const Bytes expected = Concat({Slice(src, 0, header),
-                                 Slice(src, gif.block(firstBlock).begin, gif.block(lastBlock).end),
-                                 Bytes{0x3B}});
+  const Bytes expected =
+      Concat({Slice(src, 0, header),
+              Slice(src, gif.block(firstBlock).begin, gif.block(lastBlock).end), Bytes{0x3B}});
   ASSERT_EQ(frame.buffer.size(), expected.size());
   EXPECT_EQ(Bytes(frame.buffer.data(), frame.buffer.data() + frame.buffer.size()), expected);
 }
@@ -117,27 +117,20 @@ TEST(GifHeader, SignatureAndVersion) {
   EXPECT_FALSE(GifWalker(nullptr, 0).IsGifHeader());
 }
 
-TEST(GifHeader, ScreenSizeIsLittleEndian) {
-  GifBuilder gif;
-  gif.Header(0x1234, 0xFEDC, 0).Trailer();
-  GifWalker walker = WalkerOn(gif.bytes());
-  ASSERT_TRUE(walker.IsGifHeader());
-  EXPECT_EQ(walker.ScreenWidth(), 0x1234u);
-  EXPECT_EQ(walker.ScreenHeight(), 0xFEDCu);
-}
-
 TEST(GifHeader, GlobalColorTableSizesPutFirstBlockBehindTable) {
   struct Case {
     std::uint8_t packed;
     std::uint32_t tableLength;
-  } cases[] = {{0x00, 0},   {0x07, 0},    {0x7F, 0},    {0x80, 6},   {0x81, 12},
-               {0x82, 24},  {0x83, 48},   {0x84, 96},   {0x85, 192}, {0x86, 384},
-               {0x87, 768}, {0xF7, 768},  {0xF0, 6},    {0x8B, 48}};
+  } cases[] = {{0x00, 0},   {0x07, 0},   {0x7F, 0},  {0x80, 6},   {0x81, 12},
+               {0x82, 24},  {0x83, 48},  {0x84, 96}, {0x85, 192}, {0x86, 384},
+               {0x87, 768}, {0xF7, 768}, {0xF0, 6},  {0x8B, 48}};
   for (const Case& c : cases) {
     GifBuilder gif;
-    gif.Header(8, 8, c.packed).GraphicControl(5, 0).Image(0, 0, 8, 8).Trailer();
+    gif.Header(0x1234, 0xFEDC, c.packed).GraphicControl(5, 0).Image(0, 0, 8, 8).Trailer();
     GifWalker walker = WalkerOn(gif.bytes());
     ASSERT_TRUE(walker.IsGifHeader());
+    EXPECT_EQ(walker.ScreenWidth(), 0x1234u);  // little-endian
+    EXPECT_EQ(walker.ScreenHeight(), 0xFEDCu);
     EXPECT_EQ(walker.GlobalColorTableLength(), c.tableLength) << int(c.packed);
     walker.Rewind();
     EXPECT_EQ(walker.Cursor(), 13 + c.tableLength);
@@ -167,23 +160,27 @@ TEST(GifHeader, TableAnnouncedButMissingWalksNothing) {
 TEST(GifBlocks, EveryKindIsClassifiedAndMeasured) {
   GifBuilder gif;
   gif.Header(16, 16, 0x80)
-      .Application({1, 2, 3, 4})         // 14 + (1+4) + 1
-      .Comment("abc")                    // 2 + (1+3) + 1
-      .Comment("", 255)                  // 2 + 1: empty chain
-      .GraphicControl(7, 2)              // 8
-      .PlainText("hello")                // 15 + (1+5) + 1
-      .Image(0, 0, 4, 4, 0, 5)           // 11 + (1+5) + 1
-      .Image(0, 0, 4, 4, 0x80, 5)        // 11 + 6 + 7
-      .Image(0, 0, 4, 4, 0x87, 300, 255) // 11 + 768 + (256 + 46) + 1
+      .Application({1, 2, 3, 4})          // 14 + (1+4) + 1
+      .Comment("abc")                     // 2 + (1+3) + 1
+      .Comment("", 255)                   // 2 + 1: empty chain
+      .GraphicControl(7, 2)               // 8
+      .PlainText("hello")                 // 15 + (1+5) + 1
+      .Image(0, 0, 4, 4, 0, 5)            // 11 + (1+5) + 1
+      .Image(0, 0, 4, 4, 0x80, 5)         // 11 + 6 + 7
+      .Image(0, 0, 4, 4, 0x87, 300, 255)  // 11 + 768 + (256 + 46) + 1
       .Trailer();
   const struct {
     GifBlockKind kind;
     std::int64_t length;
   } expected[] = {
-      {GifBlockKind::ApplicationExtension, 20}, {GifBlockKind::CommentExtension, 7},
-      {GifBlockKind::CommentExtension, 3},      {GifBlockKind::GraphicControlExtension, 8},
-      {GifBlockKind::PlainTextExtension, 22},   {GifBlockKind::ImageDescriptor, 18},
-      {GifBlockKind::ImageDescriptor, 24},      {GifBlockKind::ImageDescriptor, 11 + 768 + 303},
+      {GifBlockKind::ApplicationExtension, 20},
+      {GifBlockKind::CommentExtension, 7},
+      {GifBlockKind::CommentExtension, 3},
+      {GifBlockKind::GraphicControlExtension, 8},
+      {GifBlockKind::PlainTextExtension, 22},
+      {GifBlockKind::ImageDescriptor, 18},
+      {GifBlockKind::ImageDescriptor, 24},
+      {GifBlockKind::ImageDescriptor, 11 + 768 + 303},
       {GifBlockKind::Trailer, 1},
   };
   GifWalker walker = WalkerOn(gif.bytes());
@@ -207,7 +204,7 @@ TEST(GifBlocks, UnrecognizedBytes) {
   const Bytes tails[] = {
       {0x21, 0x00, 0x00},  // extension label not in the table
       {0x21, 0xF8, 0x00},
-      {0x21},              // introducer as the last byte: no label to read
+      {0x21},  // introducer as the last byte: no label to read
       {0x00},
       {0x3A},
       {0xFF, 0x3B},
@@ -295,7 +292,8 @@ TEST(GifFrames, TypicalAnimationSplitsIntoStandaloneFrames) {
 
   struct Fields {
     std::uint32_t delay, disposal, left, top, width, height;
-  } expected[] = {{10, 1, 0, 0, 64, 32}, {4, 2, 3, 5, 20, 10}, {0x0102, 3, 0x0110, 0x0220, 0x0330, 0x0440}};
+  } expected[] = {
+      {10, 1, 0, 0, 64, 32}, {4, 2, 3, 5, 20, 10}, {0x0102, 3, 0x0110, 0x0220, 0x0330, 0x0440}};
   for (std::size_t i = 0; i < 3; ++i) {
     const ExtractedGifFrame& f = frames[i];
     EXPECT_EQ(f.delay, expected[i].delay) << i;
@@ -370,10 +368,10 @@ TEST(GifFrames, ExtensionsInsideAndAroundFrames) {
 TEST(GifFrames, FramesWithoutGraphicControlAndPlainText) {
   GifBuilder gif;
   gif.Header(10, 10, 0)
-      .Image(4, 3, 2, 1)        // 0: no GCE
-      .PlainText("text")        // 1: a frame of its own, no GCE
-      .GraphicControl(12, 4)    // 2
-      .PlainText("more")        // 3
+      .Image(4, 3, 2, 1)      // 0: no GCE
+      .PlainText("text")      // 1: a frame of its own, no GCE
+      .GraphicControl(12, 4)  // 2
+      .PlainText("more")      // 3
       .Trailer();
   GifWalker walker = WalkerOn(gif.bytes());
   EXPECT_EQ(walker.CountFrames(), 3u);
@@ -410,59 +408,57 @@ TEST(GifFrames, DisposalIsBitsTwoToFourOfThePackedByte) {
   }
 }
 
-// Where the walk ends, and which frames stand before it.
+// Where the walk ends behind two good frames, and that those two stand.
 TEST(GifFrames, WalkEndsAtDamage) {
-  auto twoFrames = [] {
-    GifBuilder gif;
-    gif.Header(8, 8, 0x80).GraphicControl(5, 0).Image(0, 0, 8, 8).GraphicControl(6, 0).Image(0, 0, 8, 8, 0, 20);
-    return gif;
-  };
-  struct Case {
+  const struct {
     const char* name;
-    GifBuilder gif;
+    void (*tail)(GifBuilder&);
     std::uint32_t frames;
+  } cases[] = {
+      {"missing trailer", [](GifBuilder&) {}, 2},
+      {"cut-off last image", [](GifBuilder& g) { g.Cut(1); }, 1},
+      {"0x21 0x00",
+       [](GifBuilder& g) {
+         g.Raw({0x21, 0x00, 0x01, 0x00}).GraphicControl(1, 0).Image(0, 0, 1, 1);
+       },
+       2},
+      {"0x21 0x00 inside a frame",
+       [](GifBuilder& g) {
+         g.GraphicControl(5, 0).Raw({0x21, 0x00}).Image(0, 0, 1, 1).Trailer();
+       },
+       2},
+      {"GCE then trailer", [](GifBuilder& g) { g.GraphicControl(5, 0).Trailer(); }, 2},
+      {"frames after the trailer",
+       [](GifBuilder& g) { g.Trailer().GraphicControl(1, 0).Image(0, 0, 1, 1); }, 2},
+      {"stray byte", [](GifBuilder& g) { g.Raw({0x00}).GraphicControl(1, 0).Image(0, 0, 1, 1); },
+       2},
+      {"comment chain past the end",
+       [](GifBuilder& g) {
+         g.Raw({0x21, 0xFE, 0x10, 'a', 'b'});
+       },
+       2},
+      {"image chain past the end",
+       [](GifBuilder& g) {
+         g.Raw({0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0xFE, 1, 2});
+       },
+       2},
   };
-  std::vector<Case> cases;
-  cases.push_back({"missing trailer", twoFrames(), 2});
-  cases.push_back({"cut-off last image", twoFrames().Cut(1), 1});
-  cases.push_back({"last image cut inside its data", twoFrames().Cut(10), 1});
-  cases.push_back({"0x21 0x00 between frames", twoFrames().Raw({0x21, 0x00, 0x01, 0x00}).GraphicControl(1, 0).Image(0, 0, 1, 1).Trailer(), 2});
-  cases.push_back({"0x21 0x00 inside a frame", [] {
-                     GifBuilder g;
-                     g.Header(8, 8, 0).GraphicControl(5, 0).Raw({0x21, 0x00}).Image(0, 0, 1, 1).Trailer();
-                     return g;
-                   }(), 0});
-  cases.push_back({"GCE then trailer", [] {
-                     GifBuilder g;
-                     g.Header(8, 8, 0).Image(0, 0, 1, 1).GraphicControl(5, 0).Trailer();
-                     return g;
-                   }(), 1});
-  cases.push_back({"frames after the trailer are ignored", twoFrames().Trailer().GraphicControl(1, 0).Image(0, 0, 1, 1), 2});
-  cases.push_back({"stray byte", twoFrames().Raw({0x00}).GraphicControl(1, 0).Image(0, 0, 1, 1), 2});
-  cases.push_back({"GCE cut short", twoFrames().GraphicControl(1, 0).Cut(3), 2});
-  cases.push_back({"comment chain running past the end", twoFrames().Raw({0x21, 0xFE, 0x10, 'a', 'b'}), 2});
-  cases.push_back({"image chain running past the end", [] {
-                     GifBuilder g;
-                     g.Header(8, 8, 0).Image(0, 0, 1, 1).Raw({0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 0xFE, 1, 2});
-                     return g;
-                   }(), 1});
-  cases.push_back({"header only", [] {
-                     GifBuilder g;
-                     g.Header(8, 8, 0x82);
-                     return g;
-                   }(), 0});
-  cases.push_back({"no frames", [] {
-                     GifBuilder g;
-                     g.Header(8, 8, 0).Application().Comment("x").Trailer();
-                     return g;
-                   }(), 0});
-
-  for (Case& c : cases) {
-    GifWalker walker = WalkerOn(c.gif.bytes());
+  for (const auto& c : cases) {
+    GifBuilder gif;
+    gif.Header(8, 8, 0x80)
+        .GraphicControl(5, 0)
+        .Image(0, 0, 8, 8)
+        .GraphicControl(6, 0)
+        .Image(0, 0, 8, 8, 0, 20);
+    c.tail(gif);
+    GifWalker walker = WalkerOn(gif.bytes());
     EXPECT_EQ(walker.CountFrames(), c.frames) << c.name;
     TrackingAllocator allocator;
     EXPECT_EQ(ExtractAll(walker, allocator).size(), c.frames) << c.name;
   }
+  GifBuilder none;
+  none.Header(8, 8, 0).Application().Comment("x").Trailer();
+  EXPECT_EQ(WalkerOn(none.bytes()).CountFrames(), 0u);
 }
 
 // Every prefix of an animation: frames that lie wholly inside are found,
