@@ -43,3 +43,18 @@
 
 // Window timer of the schedule tick.
 #define IDT_SCHEDULE 101
+
+// Remote power-on dialog controls.
+#define IDC_MAC1 1000  // 1000..1005: the six MAC address parts
+#define IDC_MAC2 1001
+#define IDC_MAC3 1002
+#define IDC_MAC4 1003
+#define IDC_MAC5 1004
+#define IDC_MAC6 1005
+#define IDC_COMPUTER_LIST 1006
+#define IDC_PORT 1007
+#define IDC_ADD_ENTRY 1008
+#define IDC_UPDATE_ENTRY 1009
+#define IDC_COMPUTER_NAME 1010
+#define IDC_DELETE_ENTRY 1011
+#define IDC_REMOTE_BANNER 1014
