@@ -58,3 +58,11 @@
 #define IDC_COMPUTER_NAME 1010
 #define IDC_DELETE_ENTRY 1011
 #define IDC_REMOTE_BANNER 1014
+
+// About box controls.
+#define IDC_VERSION 1012
+
+// Countdown controls.
+#define IDC_COUNT 1059
+#define IDC_COUNTDOWN_CANCEL 1060
+#define IDC_ACTIONICON 1061
