@@ -15,7 +15,8 @@
 // conversion (WideCharToMultiByte on Windows, iconv in the tools).
 using Utf16ToAnsi = std::function<std::string(const std::u16string&)>;
 
-// Appends text with its prefix. Text is taken as bytes, never converted.
+// Appends text with its prefix. Text is taken as bytes, never converted, and
+// is under 4 GiB, as every text the list can hold is.
 void AppendArchiveString(std::vector<std::uint8_t>& out, const std::string& text);
 
 // Reads one string. False at the end of the data, on a read error, when the

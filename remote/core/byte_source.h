@@ -25,9 +25,6 @@ class MemoryByteSource : public ByteSource {
   bool Read(std::uint8_t* buffer, std::size_t maxBytes, std::size_t& bytesRead) override;
   std::uint64_t Remaining() const override;
 
-  // Total bytes handed out so far.
-  std::size_t Position() const { return position_; }
-
  private:
   std::vector<std::uint8_t> bytes_;
   std::size_t maxChunk_;

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers shared by the list file tests and fuzz targets.
+// Builders for hand-made list files, shared by the tests and fuzz targets.
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -16,36 +16,29 @@ inline std::string AsciiOrQuestionMark(const std::u16string& wide) {
   return out;
 }
 
-inline void Append(Bytes& out, std::initializer_list<int> values) {
-  for (int v : values) out.push_back(static_cast<std::uint8_t>(v));
-}
-
-inline void Append(Bytes& out, const std::string& text) { out.insert(out.end(), text.begin(), text.end()); }
-
-inline void AppendI32(Bytes& out, std::int32_t value) {
-  const auto raw = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(raw >> (8 * i)));
-}
-
-// A short archive string (one-byte prefix).
-inline void AppendShort(Bytes& out, const std::string& text) {
-  out.push_back(static_cast<std::uint8_t>(text.size()));
-  Append(out, text);
-}
-
-// The file start: "PMS" and a count.
-inline Bytes Header(std::int32_t count) {
+inline Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes out;
-  AppendShort(out, "PMS");
-  AppendI32(out, count);
+  for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
   return out;
 }
 
-inline void AppendEntry(Bytes& out, const std::string& name, const std::string& mac = "00-11-22-33-44-55",
-                        const std::string& port = "40000") {
-  AppendShort(out, name);
-  AppendShort(out, mac);
-  AppendShort(out, port);
+inline Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+inline Bytes I32(std::int32_t value) {
+  const auto raw = static_cast<std::uint32_t>(value);
+  return {static_cast<std::uint8_t>(raw), static_cast<std::uint8_t>(raw >> 8), static_cast<std::uint8_t>(raw >> 16),
+          static_cast<std::uint8_t>(raw >> 24)};
+}
+
+// An archive string with the one-byte prefix (texts under 255 bytes).
+inline Bytes Short(const std::string& text) { return Cat({{static_cast<std::uint8_t>(text.size())}, Text(text)}); }
+
+// "PMS" and a count.
+inline Bytes Header(std::int32_t count) { return Cat({Short("PMS"), I32(count)}); }
+
+inline Bytes Entry(const std::string& name, const std::string& mac = "00-11-22-33-44-55",
+                   const std::string& port = "40000") {
+  return Cat({Short(name), Short(mac), Short(port)});
 }
 
 }  // namespace list_test
