@@ -1,7 +1,19 @@
 #include "app/about_dlg.h"
 
+#include "afx/ddx.h"
+#include "app/version_query.h"
 #include "res/resource.h"
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
-INT_PTR CAboutDlg::DoModal() { return IDCANCEL; }
+void CAboutDlg::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_VERSION, m_versionText);
+}
+
+BOOL CAboutDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  // An empty text when the resource lacks the value, in place of "0.0.0.0".
+  m_versionText.SetWindowText(GetVersionString(nullptr, "ProductVersion").c_str());
+  return TRUE;
+}

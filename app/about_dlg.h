@@ -1,9 +1,17 @@
 #pragma once
-// The about box.
+// The about box: the product version from the program's version resource.
+#include "afx/controls.h"
 #include "afx/dialog.h"
 
+// No message table of its own: OK and Cancel end the box as the base does.
 class CAboutDlg : public CDialog {
  public:
   CAboutDlg();
-  INT_PTR DoModal() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+
+ private:
+  CStatic m_versionText;
 };

@@ -1,12 +1,35 @@
 #pragma once
-// The cancellable countdown before the power action.
+// The cancellable countdown before the power action: a topmost window that
+// counts 30 seconds down, then carries the action out.
 #include <cstdint>
 
+#include "afx/controls.h"
 #include "afx/dialog.h"
 
 class CCountdownDlg : public CDialog {
  public:
+  // `parent` is the timer window; it is told to close when the action runs.
   explicit CCountdownDlg(CWnd* parent);
-  INT_PTR DoModal() override;
-  std::uint32_t m_action = 0;
+
+  std::int32_t m_remaining = 30;  // seconds left
+  std::uint32_t m_action = 0;     // PowerAction bits; set before DoModal
+  std::int32_t m_force = 1;       // add the force flag to the exit call
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+
+  void OnTimer(UINT_PTR id);
+  void OnCancelButton();
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // The power step: the exit call, then the timer window closes and so does
+  // the countdown.
+  void DoPowerAction();
+
+  CWnd* m_pParent;
+  CStatic m_icon;   // the action's icon
+  CStatic m_count;  // seconds left
 };
