@@ -1,7 +1,216 @@
 #include "remote/remote_power_dlg.h"
 
+#include <shlwapi.h>
+
+#include "afx/app.h"
+#include "afx/ddx.h"
+#include "app/module_directory.h"
+#include "banner/banner_fetch.h"
+#include "remote/core/magic_packet.h"
+#include "remote/install_path.h"
+#include "remote/list_ctrl_rows.h"
+#include "remote/list_file_io.h"
+#include "remote/magic_packet_sender.h"
+#include "remote/wake_port.h"
 #include "res/resource.h"
 
-CRemotePowerDlg::CRemotePowerDlg() : CDialog(IDD_REMOTE) {}
+namespace {
 
-INT_PTR CRemotePowerDlg::DoModal() { return IDCANCEL; }
+const char kBannerFileName[] = "sorel-ads.gif";
+const char kDefaultPort[] = "40000";
+const char kMacSeparator[] = "-";
+constexpr int kColumnName = 0;
+constexpr int kColumnMac = 1;
+constexpr int kColumnPort = 2;
+// The three columns always share 500 pixels: 2u, 2u and 4 * (125 - u).
+constexpr int kColumnShareTotal = 125;
+constexpr DWORD kListExtendedStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
+// Selects the whole text of the next field, so typing replaces it.
+constexpr LPARAM kSelectAllEnd = 1024;
+
+// The up to two bytes of a MAC text that make part k (0..5): the parse is by
+// position, so every part is taken as two bytes and a separator.
+std::string MacPartAt(const std::string& macText, int k) {
+  const std::size_t start = static_cast<std::size_t>(3 * k);
+  return start < macText.size() ? macText.substr(start, 2) : std::string();
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CRemotePowerDlg, CDialog)
+  ON_BN_CLICKED(IDC_ADD_ENTRY, OnAddEntry)
+  ON_BN_CLICKED(IDC_UPDATE_ENTRY, OnUpdateEntry)
+  ON_BN_CLICKED(IDC_DELETE_ENTRY, OnDeleteEntry)
+  ON_EN_CHANGE(IDC_MAC1, OnChangeMac1)
+  ON_EN_CHANGE(IDC_MAC2, OnChangeMac2)
+  ON_EN_CHANGE(IDC_MAC3, OnChangeMac3)
+  ON_EN_CHANGE(IDC_MAC4, OnChangeMac4)
+  ON_EN_CHANGE(IDC_MAC5, OnChangeMac5)
+  ON_EN_CHANGE(IDC_MAC6, OnChangeMac6)
+  ON_NOTIFY(NM_CLICK, IDC_COMPUTER_LIST, OnClickList)
+  ON_STN_CLICKED(IDC_REMOTE_BANNER, OnBannerClicked)
+END_MESSAGE_MAP()
+
+CRemotePowerDlg::CRemotePowerDlg(CWnd* parent) : CDialog(IDD_REMOTE, parent) {}
+
+CRemotePowerDlg::~CRemotePowerDlg() = default;
+
+void CRemotePowerDlg::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_REMOTE_BANNER, m_banner);
+  DDX_Control(dx, IDC_COMPUTER_LIST, m_list);
+  DDX_Text(dx, IDC_COMPUTER_NAME, m_strName);
+  DDX_Text(dx, IDC_MAC1, m_strMac1);
+  DDX_Text(dx, IDC_MAC2, m_strMac2);
+  DDX_Text(dx, IDC_MAC3, m_strMac3);
+  DDX_Text(dx, IDC_MAC4, m_strMac4);
+  DDX_Text(dx, IDC_MAC5, m_strMac5);
+  DDX_Text(dx, IDC_MAC6, m_strMac6);
+  DDX_Text(dx, IDC_PORT, m_strPort);
+}
+
+BOOL CRemotePowerDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  m_strListPath = ResolveComputerListPath();
+  SetUpColumns();
+  m_list.SetExtendedStyle(m_list.GetExtendedStyle() | kListExtendedStyles);
+  SerializeComputerList(FALSE);
+
+  m_strPort = kDefaultPort;
+  ::EnableWindow(GetDlgItem(IDC_PORT), FALSE);  // the port is fixed for the dialog's life
+  UpdateData(FALSE);
+
+  // The download runs before the window first shows.
+  FetchBanner(kBannerFileName);
+  const std::string bannerPath = GetModuleDirectory() + kBannerFileName;
+  if (::PathFileExistsA(bannerPath.c_str()) && m_banner.LoadFromFile(bannerPath)) m_banner.Start();
+  return TRUE;  // focus to the first tab stop, the wake button
+}
+
+void CRemotePowerDlg::SetUpColumns() {
+  RECT client = {};
+  m_list.GetClientRect(&client);
+  const int unit = (client.right - client.left) / 5;
+  m_list.InsertColumn(kColumnName, AfxLoadString(IDS_COL_NAME).c_str(), LVCFMT_LEFT, 2 * unit);
+  m_list.InsertColumn(kColumnMac, AfxLoadString(IDS_COL_MAC).c_str(), LVCFMT_LEFT, 2 * unit);
+  m_list.InsertColumn(kColumnPort, AfxLoadString(IDS_COL_PORT).c_str(), LVCFMT_LEFT,
+                      4 * (kColumnShareTotal - unit));
+}
+
+BOOL CRemotePowerDlg::SerializeComputerList(BOOL bStore) {
+  ListCtrlRows rows(m_list);
+  const bool finished = bStore ? SaveListFile(m_strListPath, rows) : LoadListFile(m_strListPath, rows);
+  return finished ? TRUE : FALSE;
+}
+
+bool CRemotePowerDlg::AnyMacPartEmpty() const {
+  return m_strMac1.empty() || m_strMac2.empty() || m_strMac3.empty() || m_strMac4.empty() || m_strMac5.empty() ||
+         m_strMac6.empty();
+}
+
+std::string CRemotePowerDlg::JoinedMacText() const {
+  return m_strMac1 + kMacSeparator + m_strMac2 + kMacSeparator + m_strMac3 + kMacSeparator + m_strMac4 +
+         kMacSeparator + m_strMac5 + kMacSeparator + m_strMac6;
+}
+
+void CRemotePowerDlg::OnOK() {
+  std::string macText;
+  bool found = false;
+  for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
+    macText = m_list.GetItemText(row, kColumnMac);
+    found = true;
+  }
+  if (!found) return;
+
+  const MagicPacket packet = BuildMagicPacket(macText);
+  // A socket that could not be set up sends nothing and tells nothing; a
+  // failed send is not detected and still reads "OK".
+  if (BroadcastMagicPacket(packet, WakePortFromText(m_strPort)) == WakeSendOutcome::kNotBroadcast) return;
+  AfxMessageBox("OK", MB_OK);
+}
+
+void CRemotePowerDlg::OnCancel() {
+  m_banner.Stop();
+  CDialog::OnCancel();
+}
+
+void CRemotePowerDlg::OnAddEntry() {
+  UpdateData(TRUE);
+  if (AnyMacPartEmpty()) {
+    AfxMessageBox(IDS_MAC_INCOMPLETE, MB_OK);
+    return;
+  }
+  const std::string macText = JoinedMacText();
+  const int count = m_list.GetItemCount();
+  for (int row = 0; row < count; ++row) {
+    // Byte for byte: "aa-..." and "AA-..." are different addresses here.
+    if (m_list.GetItemText(row, kColumnMac) == macText) {
+      AfxMessageBox(IDS_MAC_DUPLICATE, MB_OK);
+      return;
+    }
+  }
+  m_list.InsertItem(0, m_strName.c_str());
+  m_list.SetItemText(0, kColumnMac, macText.c_str());
+  m_list.SetItemText(0, kColumnPort, m_strPort.c_str());
+  SerializeComputerList(TRUE);
+}
+
+void CRemotePowerDlg::OnUpdateEntry() {
+  UpdateData(TRUE);
+  for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
+    // The new name stays in the row even when the address turns out incomplete.
+    m_list.SetItemText(row, kColumnName, m_strName.c_str());
+    if (AnyMacPartEmpty()) {
+      AfxMessageBox(IDS_MAC_INCOMPLETE, MB_OK);
+      return;
+    }
+    m_list.SetItemText(row, kColumnMac, JoinedMacText().c_str());
+    m_list.SetItemText(row, kColumnPort, m_strPort.c_str());
+  }
+  SerializeComputerList(TRUE);
+}
+
+void CRemotePowerDlg::OnDeleteEntry() {
+  // Rows move up after a delete, so each search starts from the top again.
+  for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(-1, LVNI_SELECTED)) {
+    if (!m_list.DeleteItem(row)) break;
+  }
+  SerializeComputerList(TRUE);
+}
+
+void CRemotePowerDlg::OnClickList(NMHDR*, LRESULT* result) {
+  bool found = false;
+  for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
+    m_strName = m_list.GetItemText(row, kColumnName);
+    const std::string macText = m_list.GetItemText(row, kColumnMac);
+    std::string* parts[] = {&m_strMac1, &m_strMac2, &m_strMac3, &m_strMac4, &m_strMac5, &m_strMac6};
+    for (int k = 0; k < 6; ++k) *parts[k] = MacPartAt(macText, k);
+    found = true;
+  }
+  if (found) UpdateData(FALSE);
+  *result = 0;
+}
+
+void CRemotePowerDlg::OnChangeMac1() { UpdateData(TRUE); OnMacPartChanged(m_strMac1); }
+void CRemotePowerDlg::OnChangeMac2() { UpdateData(TRUE); OnMacPartChanged(m_strMac2); }
+void CRemotePowerDlg::OnChangeMac3() { UpdateData(TRUE); OnMacPartChanged(m_strMac3); }
+void CRemotePowerDlg::OnChangeMac4() { UpdateData(TRUE); OnMacPartChanged(m_strMac4); }
+void CRemotePowerDlg::OnChangeMac5() { UpdateData(TRUE); OnMacPartChanged(m_strMac5); }
+void CRemotePowerDlg::OnChangeMac6() { UpdateData(TRUE); OnMacPartChanged(m_strMac6); }
+
+void CRemotePowerDlg::OnMacPartChanged(const std::string& part) {
+  if (part.size() == 2) AdvanceToNextField();  // bytes: a double-byte character counts as two
+}
+
+void CRemotePowerDlg::AdvanceToNextField() {
+  HWND focus = ::GetFocus();
+  // Text set from outside while the focus is elsewhere does not move it.
+  if (!focus || !::IsChild(m_hWnd, focus)) return;
+  HWND next = ::GetNextDlgTabItem(m_hWnd, focus, FALSE);
+  if (!next) return;
+  ::SetFocus(next);
+  ::SendMessageA(next, EM_SETSEL, 0, kSelectAllEnd);
+}
+
+void CRemotePowerDlg::OnBannerClicked() { OpenMakerSite(); }

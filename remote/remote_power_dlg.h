@@ -1,9 +1,57 @@
 #pragma once
 // The remote power-on window: the list of computers and the wake command.
+#include <string>
+
 #include "afx/dialog.h"
+#include "afx/listctrl.h"
+#include "banner/animated_picture.h"
 
 class CRemotePowerDlg : public CDialog {
  public:
-  CRemotePowerDlg();
-  INT_PTR DoModal() override;
+  explicit CRemotePowerDlg(CWnd* parent = nullptr);
+  ~CRemotePowerDlg() override;
+
+  // Writes the list's rows to the list file (bStore nonzero) or reads the
+  // file into them. FALSE only when reading or writing broke off.
+  BOOL SerializeComputerList(BOOL bStore);
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;      // sends the wake packet; the dialog stays open
+  void OnCancel() override;  // stops the banner and closes
+
+  void OnAddEntry();
+  void OnUpdateEntry();
+  void OnDeleteEntry();
+  void OnChangeMac1();
+  void OnChangeMac2();
+  void OnChangeMac3();
+  void OnChangeMac4();
+  void OnChangeMac5();
+  void OnChangeMac6();
+  void OnClickList(NMHDR* hdr, LRESULT* result);
+  void OnBannerClicked();
+
+  DECLARE_MESSAGE_MAP()
+
+  std::string m_strListPath;
+  CAnimatedPicture m_banner;
+  CListCtrl m_list;
+  std::string m_strName;
+  std::string m_strMac1;
+  std::string m_strMac2;
+  std::string m_strMac3;
+  std::string m_strMac4;
+  std::string m_strMac5;
+  std::string m_strMac6;
+  std::string m_strPort;
+
+ private:
+  void SetUpColumns();
+  bool AnyMacPartEmpty() const;
+  std::string JoinedMacText() const;
+  // Moves on to the next field once part holds two bytes.
+  void OnMacPartChanged(const std::string& part);
+  void AdvanceToNextField();
 };

@@ -1,0 +1,32 @@
+#include "remote/list_file_io.h"
+
+// First: it keeps windows.h from renaming the file interface's ReplaceFile.
+#include "remote/win_list_file_system.h"
+
+#include <limits>
+
+#include "remote/core/computer_list_file.h"
+#include "remote/win_file_byte_source.h"
+
+std::string Utf16ToAnsiCodePage(const std::u16string& wide) {
+  if (wide.empty() || wide.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 2)) return {};
+  const auto* source = reinterpret_cast<const wchar_t*>(wide.data());
+  const int length = static_cast<int>(wide.size());
+  const int needed = ::WideCharToMultiByte(CP_ACP, 0, source, length, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string text(static_cast<std::size_t>(needed), '\0');
+  const int converted = ::WideCharToMultiByte(CP_ACP, 0, source, length, &text[0], needed, nullptr, nullptr);
+  text.resize(converted > 0 ? static_cast<std::size_t>(converted) : 0);
+  return text;
+}
+
+bool LoadListFile(const std::string& path, ComputerRows& rows) {
+  WinFileByteSource file(path);
+  if (!file.IsOpen()) return true;
+  return LoadComputerList(file, rows, &Utf16ToAnsiCodePage);
+}
+
+bool SaveListFile(const std::string& path, ComputerRows& rows) {
+  WinListFileSystem files;
+  return SaveComputerList(path, rows, files);
+}
