@@ -1,8 +1,90 @@
 #include "tray/minimize_to_tray.h"
 
-void MinimizeToTray(CWnd* window, BOOL) { window->ShowWindow(SW_HIDE); }
+#include "afx/wndcreate.h"
+#include "tray/core/tray_rect.h"
+#include "tray/shell_tray_geometry.h"
 
-void RestoreFromTray(CWnd* window, BOOL) {
-  window->ShowWindow(SW_SHOW);
+namespace {
+
+// The hidden owner of every window in the tray. Its window is made on first
+// use and destroyed with the object at program exit.
+class TrayOwner {
+ public:
+  ~TrayOwner() {
+    if (::IsWindow(m_wnd.m_hWnd)) AfxDestroyWindow(m_wnd);
+  }
+  bool IsLive() const { return m_wnd.m_hWnd != nullptr && ::IsWindow(m_wnd.m_hWnd); }
+  bool EnsureCreated(const std::string& className) {
+    if (IsLive()) return true;
+    if (m_wnd.m_hWnd) m_wnd.UnsubclassWindow();  // a window destroyed behind our back
+    return AfxCreateWindowEx(m_wnd, 0, className, "", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, nullptr, nullptr) != FALSE;
+  }
+  HWND hwnd() const { return m_wnd.m_hWnd; }
+
+ private:
+  CWnd m_wnd;
+};
+
+TrayOwner s_trayOwner;
+
+// The caption's flight between the window and the tray.
+constexpr int kCaptionAnimation = IDANI_CAPTION;
+// Repaint of frame, background and every child, done at once: a window shown
+// again by its style bit alone would otherwise keep a stale client area.
+constexpr UINT kRestoreRedraw = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME;
+static_assert(kRestoreRedraw == 0x585, "redraw flags of the restore");
+
+bool AnimationApplies(BOOL forceAnimation) { return forceAnimation || IsMinimizeAnimationOn(); }
+
+}  // namespace
+
+void GetTrayWindowRect(RECT* out) {
+  ShellTrayGeometry shell;
+  const Rect r = GetTrayWindowRect(shell);
+  *out = RECT{r.left, r.top, r.right, r.bottom};
+}
+
+BOOL IsMinimizeAnimationOn() {
+  ANIMATIONINFO info = {};
+  info.cbSize = sizeof info;
+  if (!::SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0)) return FALSE;
+  return info.iMinAnimate != 0;
+}
+
+BOOL AttachToTrayOwner(CWnd* window) {
+  const std::string className = AfxRegisterWndClass(0);
+  if (!s_trayOwner.EnsureCreated(className)) return FALSE;
+  ::SetParent(window->m_hWnd, s_trayOwner.hwnd());
+  return TRUE;
+}
+
+void MinimizeToTray(CWnd* window, BOOL forceAnimation) {
+  if (AnimationApplies(forceAnimation)) {
+    RECT from = {};
+    RECT to = {};
+    ::GetWindowRect(window->m_hWnd, &from);
+    GetTrayWindowRect(&to);
+    ::DrawAnimatedRects(window->m_hWnd, kCaptionAnimation, &from, &to);
+  }
+  AttachToTrayOwner(window);
+  AfxModifyStyle(window->m_hWnd, WS_VISIBLE, 0);
+}
+
+void RestoreFromTray(CWnd* window, BOOL forceAnimation) {
+  if (AnimationApplies(forceAnimation)) {
+    RECT to = {};
+    RECT from = {};
+    ::GetWindowRect(window->m_hWnd, &to);
+    GetTrayWindowRect(&from);
+    ::SetParent(window->m_hWnd, nullptr);
+    ::DrawAnimatedRects(window->m_hWnd, kCaptionAnimation, &from, &to);
+  } else {
+    ::SetParent(window->m_hWnd, nullptr);
+  }
+  AfxModifyStyle(window->m_hWnd, 0, WS_VISIBLE);
+  ::RedrawWindow(window->m_hWnd, nullptr, nullptr, kRestoreRedraw);
+  if (s_trayOwner.IsLive()) ::SetActiveWindow(s_trayOwner.hwnd());
+  ::SetActiveWindow(window->m_hWnd);
   ::SetForegroundWindow(window->m_hWnd);
 }

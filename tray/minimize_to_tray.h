@@ -1,6 +1,19 @@
 #pragma once
-// Hiding a window into the notification area and bringing it back.
+// Hiding a top-level window into the notification area and bringing it back,
+// with the system's caption animation between the window and the tray.
+// A window in the tray is a child of one hidden owner window with its
+// visible bit clear: it leaves the screen and the taskbar, and keeps its
+// place, size and contents.
 #include "afx/wnd.h"
 
 void MinimizeToTray(CWnd* window, BOOL forceAnimation);
 void RestoreFromTray(CWnd* window, BOOL forceAnimation);
+
+// Where the animation runs to or from: the notification area without its
+// clock, else a spot near the taskbar's end, else the work area's corner.
+void GetTrayWindowRect(RECT* out);
+// The system's setting for animating minimise and restore; off when the
+// setting cannot be read.
+BOOL IsMinimizeAnimationOn();
+// Creates the owner window on first use and re-parents `window` under it.
+BOOL AttachToTrayOwner(CWnd* window);

@@ -1,12 +1,206 @@
 #include "tray/system_tray.h"
 
-CSystemTray::CSystemTray() = default;
-CSystemTray::~CSystemTray() = default;
+#include <oleauto.h>
 
-BOOL CSystemTray::InitTray(CWnd*, UINT, const char*, HICON, UINT, const char*, const char*, DWORD, UINT) {
-  return FALSE;
+#include "afx/app.h"
+#include "afx/menu.h"
+#include "afx/wndcreate.h"
+#include "tray/core/icon_animation.h"
+#include "tray/core/icon_notify.h"
+#include "tray/core/tip_copy.h"
+
+const UINT CSystemTray::s_taskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
+
+BEGIN_MESSAGE_MAP(CSystemTray, CWnd)
+  ON_WM_TIMER()
+  ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChangeMessage)
+  ON_REGISTERED_MESSAGE(s_taskbarCreatedMsg, OnTaskbarRecreated)
+END_MESSAGE_MAP()
+
+namespace {
+
+// Lead bytes of the ANSI code page, which the shell reads the texts in.
+bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
+
+template <std::size_t N>
+void CopyText(CHAR (&field)[N], const char* text, std::size_t maxBytes) {
+  CopyMultibyteBounded(field, N, text, maxBytes, IsAnsiLeadByte);
 }
 
-BOOL CSystemTray::DeleteTrayIcon() { return FALSE; }
+double LocalNowInDays() {
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  double days = 0.0;
+  ::SystemTimeToVariantTime(&now, &days);
+  return days;
+}
 
-LRESULT CSystemTray::OnIconNotify(WPARAM, LPARAM) { return 0; }
+}  // namespace
+
+CSystemTray::CSystemTray()
+    : m_state([this](std::uint32_t message, std::uint32_t flags) {
+        m_iconData.uFlags = flags;
+        return NotifyIcon(message, m_iconData) != FALSE;
+      }) {
+  OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  if (::GetVersionExA(&version)) {
+    m_balloonCapable = IsBalloonCapable(version.dwPlatformId, version.dwMajorVersion);
+  }
+}
+
+CSystemTray::~CSystemTray() {
+  DeleteTrayIcon();
+  m_animIcons.clear();
+  m_animIcons.shrink_to_fit();
+  AfxDestroyWindow(*this);
+}
+
+BOOL CSystemTray::InitTray(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id,
+                           const char* balloonText, const char* balloonTitle, DWORD balloonIconFlags,
+                           UINT balloonTimeoutSeconds) {
+  if (!m_state.EnableFor(LOBYTE(LOWORD(::GetVersion())))) return FALSE;
+
+  // Never shown; it is here to hear "TaskbarCreated" and setting changes.
+  AfxCreateWindowEx(*this, 0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr);
+
+  m_iconData.cbSize = kNotifyIconRecordSize;
+  HWND parentWindow = parent ? parent->GetSafeHwnd() : nullptr;
+  m_iconData.hWnd = parentWindow ? parentWindow : m_hWnd;
+  m_iconData.uID = id;
+  m_iconData.hIcon = icon;
+  m_iconData.uCallbackMessage = callbackMessage;
+  CopyText(m_iconData.szTip, tip, kTipMaxBytes);
+
+  const bool balloon = m_balloonCapable && balloonText != nullptr;
+  m_iconData.uFlags = FirstAddFlags(m_balloonCapable, balloonText != nullptr);
+  if (balloon) {
+    CopyText(m_iconData.szInfo, balloonText, kInfoMaxBytes);
+    CopyText(m_iconData.szInfoTitle, balloonTitle, kInfoTitleMaxBytes);
+    m_iconData.uTimeout = balloonTimeoutSeconds * 1000;
+    m_iconData.dwInfoFlags = balloonIconFlags;
+  }
+
+  const bool added = m_state.AddFirst(m_iconData.uFlags);
+  // Later calls with the same record must not show the balloon again.
+  if (balloon) m_iconData.szInfo[0] = '\0';
+  return added;
+}
+
+BOOL CSystemTray::DeleteTrayIcon() { return m_state.Delete(); }
+
+BOOL CSystemTray::ChangeIcon(HICON icon) {
+  if (!m_state.trayUsable()) return FALSE;
+  m_iconData.hIcon = icon;
+  return m_state.ChangeIcon();
+}
+
+CWnd* CSystemTray::GetNotifyTarget() const {
+  CWinApp* app = AfxGetApp();
+  return app ? app->m_pMainWnd : nullptr;
+}
+
+void CSystemTray::PrepareTrayMenu(CMenu*) {}
+
+bool CSystemTray::LookUpDefaultCommand(UINT& command) const {
+  if (!m_defaultByPosition) {
+    command = m_defaultItem;
+    return true;
+  }
+  CMenu menu;
+  if (!menu.LoadMenu(TrayMenuResourceFor(m_iconData.uID))) return false;
+  CMenu popup = menu.GetSubMenu(0);
+  if (!popup.GetSafeHmenu()) return false;
+  command = popup.GetMenuItemID(static_cast<int>(m_defaultItem));
+  return true;
+}
+
+LRESULT CSystemTray::OnIconNotify(WPARAM id, LPARAM mouseMessage) {
+  CWnd* target = GetNotifyTarget();
+  const bool hasTarget = target != nullptr && target->GetSafeHwnd() != nullptr;
+  switch (ClassifyIconNotify(id, static_cast<std::uintptr_t>(mouseMessage), m_iconData.uID, hasTarget)) {
+    case IconNotifyAction::kNotOurs:
+      return 0;
+    case IconNotifyAction::kNothing:
+      return 1;
+    case IconNotifyAction::kShowMenu: {
+      CMenu menu;
+      if (!menu.LoadMenu(TrayMenuResourceFor(m_iconData.uID))) return 0;
+      CMenu popup = menu.GetSubMenu(0);
+      if (!popup.GetSafeHmenu()) return 0;
+      popup.SetDefaultItem(m_defaultItem, m_defaultByPosition);
+      PrepareTrayMenu(&popup);
+      POINT cursor = {};
+      ::GetCursorPos(&cursor);
+      // Without the foreground the menu would not close on a click elsewhere;
+      // the WM_NULL afterwards lets a second right click open it again.
+      ::SetForegroundWindow(target->m_hWnd);
+      popup.TrackPopupMenu(0, cursor.x, cursor.y, target);
+      target->PostMessage(WM_NULL);
+      return 1;
+    }
+    case IconNotifyAction::kRunDefault: {
+      ::SetForegroundWindow(target->m_hWnd);
+      UINT command = 0;
+      if (!LookUpDefaultCommand(command)) return 0;
+      target->PostMessage(WM_COMMAND, command);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+LRESULT CSystemTray::WindowProc(UINT message, WPARAM wp, LPARAM lp) {
+  // Serves when InitTray had no parent: the shell then notifies this window.
+  if (m_iconData.uCallbackMessage != 0 && message == m_iconData.uCallbackMessage) {
+    return OnIconNotify(wp, lp);
+  }
+  return CWnd::WindowProc(message, wp, lp);
+}
+
+LRESULT CSystemTray::OnTaskbarRecreated(WPARAM, LPARAM) {
+  m_state.OnTaskbarCreated();
+  return 0;
+}
+
+LRESULT CSystemTray::OnSettingChangeMessage(WPARAM flags, LPARAM section) {
+  OnSettingChange(static_cast<UINT>(flags), reinterpret_cast<const char*>(section));
+  return 0;
+}
+
+void CSystemTray::OnSettingChange(UINT flags, const char*) {
+  Default();
+  m_state.OnSettingChange(flags);
+}
+
+void CSystemTray::OnTimer(UINT_PTR timerId) { OnAnimationTimer(timerId); }
+
+void CSystemTray::OnAnimationTimer(UINT_PTR timerId) {
+  const double elapsedDays = m_animTimerId != 0 ? LocalNowInDays() - m_animStart : 0.0;
+  switch (::OnAnimationTimer(timerId, m_animTimerId, elapsedDays, m_animSeconds)) {
+    case AnimationTick::kIgnore:
+      return;
+    case AnimationTick::kStep:
+      ShowNextIcon();
+      return;
+    case AnimationTick::kEnd:
+      EndAnimation();
+      return;
+  }
+}
+
+BOOL CSystemTray::ShowNextIcon() {
+  const int next = NextAnimationIndex(m_animIndex, m_animIcons.size());
+  if (next < 0) return FALSE;
+  m_animIndex = next;
+  return ChangeIcon(m_animIcons[static_cast<std::size_t>(next)]);
+}
+
+BOOL CSystemTray::EndAnimation() {
+  BOOL killed = FALSE;
+  if (m_animTimerId != 0) killed = ::KillTimer(m_hWnd, m_animTimerId);
+  m_animTimerId = 0;
+  if (m_iconBeforeAnim) ChangeIcon(m_iconBeforeAnim);
+  m_iconBeforeAnim = nullptr;
+  return killed;
+}

@@ -1,15 +1,71 @@
 #pragma once
-// The program's icon in the notification area.
+// The program's icon in the notification area: its menu, its default
+// double-click command, its return after the shell re-creates the taskbar,
+// and its removal at exit. The object is itself a hidden top-level window so
+// that it hears the shell's broadcasts.
+#include <windows.h>
+
+#include <vector>
+
 #include "afx/wnd.h"
+#include "tray/core/tray_icon_state.h"
+#include "tray/notify_icon_data.h"
+
+class CMenu;
 
 class CSystemTray : public CWnd {
  public:
   CSystemTray();
   ~CSystemTray() override;
 
+  // Creates the hidden window and adds the icon, shown. The shell sends the
+  // icon's notifications to `parent` when it has a window, else to the hidden
+  // window. Answers whether the icon was added. Called once.
   BOOL InitTray(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id,
                 const char* balloonText, const char* balloonTitle, DWORD balloonIconFlags,
                 UINT balloonTimeoutSeconds);
   BOOL DeleteTrayIcon();
+  // Shows another image in place of the icon; a later re-add shows it too.
+  BOOL ChangeIcon(HICON icon);
+
+  // A right button up shows the tray menu, a left double click posts its
+  // default command; answers 0 for another icon or without a main window.
   virtual LRESULT OnIconNotify(WPARAM id, LPARAM mouseMessage);
+  // Hook between marking the default item and showing the menu.
+  virtual void PrepareTrayMenu(CMenu* submenu);
+  // The window that receives the menu's commands: the main window.
+  CWnd* GetNotifyTarget() const;
+
+  // "TaskbarCreated", registered during static initialisation.
+  static const UINT s_taskbarCreatedMsg;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wp, LPARAM lp) override;
+
+  LRESULT OnTaskbarRecreated(WPARAM, LPARAM);
+  void OnSettingChange(UINT flags, const char* section);
+  void OnAnimationTimer(UINT_PTR timerId);
+  BOOL ShowNextIcon();
+  BOOL EndAnimation();
+
+  NotifyIconData488 m_iconData = {};
+  TrayIconState m_state;  // usable, hidden, deleted, pending, and the add's flags
+  BOOL m_balloonCapable = FALSE;
+  std::vector<HICON> m_animIcons;
+  UINT_PTR m_animTimerId = 0;
+  int m_animIndex = 0;
+  double m_animStart = 0.0;  // local date-time, days since 30 December 1899
+  UINT m_animSeconds = 0;    // 0: until ended
+  HICON m_iconBeforeAnim = nullptr;
+  UINT m_defaultItem = 0;
+  BOOL m_defaultByPosition = TRUE;
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // Message-table adapters to the handlers above.
+  void OnTimer(UINT_PTR timerId);
+  LRESULT OnSettingChangeMessage(WPARAM flags, LPARAM section);
+  // The default command: the popup's item at m_defaultItem, or the item itself.
+  bool LookUpDefaultCommand(UINT& command) const;
 };
