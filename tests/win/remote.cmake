@@ -1,0 +1,9 @@
+# The wake broadcast, tested only inside a private network namespace (the
+# wrapper checks it and routes the broadcast to loopback).
+add_executable(win_remote_broadcast_test ${CMAKE_CURRENT_LIST_DIR}/remote_broadcast/broadcast_test.cpp)
+target_link_libraries(win_remote_broadcast_test PRIVATE -Wl,--whole-archive varoapp -Wl,--no-whole-archive
+                      gtest gtest_main ${program_libs})
+target_include_directories(win_remote_broadcast_test PRIVATE ${CMAKE_SOURCE_DIR})
+add_test(NAME win_remote_broadcast_test
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/remote_broadcast/run.sh $<TARGET_FILE:win_remote_broadcast_test>)
+set_tests_properties(win_remote_broadcast_test PROPERTIES LABELS win TIMEOUT 300 SKIP_RETURN_CODE 77)
