@@ -1,0 +1,194 @@
+// Hiding windows into the tray and bringing them back, under Wine's desktop,
+// and the Win32 side of the tray rectangle over windows made here.
+#include "tray/minimize_to_tray.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "tray/core/tray_rect.h"
+#include "tray/shell_tray_geometry.h"
+#include "tray/tray_test_windows.h"
+
+bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+void PrintTo(const RECT& r, std::ostream* os) {
+  *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+void PrintTo(const Rect& r, std::ostream* os) {
+  *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+
+namespace {
+
+RECT WindowRect(HWND hwnd) {
+  RECT r = {};
+  ::GetWindowRect(hwnd, &r);
+  return r;
+}
+
+HWND ParentOf(HWND hwnd) { return ::GetAncestor(hwnd, GA_PARENT); }
+
+DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(::GetWindowLongA(hwnd, GWL_STYLE)); }
+
+class MinimizeToTrayTest : public ::testing::TestWithParam<BOOL> {};
+
+TEST_P(MinimizeToTrayTest, HidesUnderTheOwnerAndComesBackInFrontAtTheSamePlace) {
+  const BOOL force = GetParam();
+  TestWindow window;
+  ::SetForegroundWindow(window.m_hWnd);
+  PumpMessages();
+  const RECT place = WindowRect(window.m_hWnd);
+
+  MinimizeToTray(&window, force);
+  EXPECT_FALSE(::IsWindowVisible(window.m_hWnd));
+  EXPECT_EQ(StyleOf(window.m_hWnd) & WS_VISIBLE, 0u);
+  const HWND owner = ParentOf(window.m_hWnd);
+  ASSERT_NE(owner, ::GetDesktopWindow());
+  EXPECT_TRUE(::IsWindow(owner));
+  EXPECT_FALSE(::IsWindowVisible(owner));
+  EXPECT_EQ(StyleOf(owner) & (WS_POPUP | WS_CHILD), DWORD(WS_POPUP));
+  EXPECT_EQ(ParentOf(owner), ::GetDesktopWindow());
+  EXPECT_EQ(WindowRect(window.m_hWnd), place);
+
+  // Every window in the tray shares the one owner.
+  TestWindow second(WS_POPUP | WS_CAPTION | WS_VISIBLE, WS_EX_APPWINDOW, {500, 300, 700, 450});
+  MinimizeToTray(&second, force);
+  EXPECT_EQ(ParentOf(second.m_hWnd), owner);
+
+  window.paints = 0;
+  RestoreFromTray(&window, force);
+  EXPECT_TRUE(::IsWindowVisible(window.m_hWnd));
+  EXPECT_EQ(ParentOf(window.m_hWnd), ::GetDesktopWindow());
+  EXPECT_EQ(WindowRect(window.m_hWnd), place);
+  EXPECT_GE(window.paints, 1);  // repainted before the call returned
+  RECT stale;
+  EXPECT_FALSE(::GetUpdateRect(window.m_hWnd, &stale, FALSE));
+  EXPECT_EQ(::GetForegroundWindow(), window.m_hWnd);
+  EXPECT_EQ(::GetActiveWindow(), window.m_hWnd);
+  EXPECT_FALSE(::IsWindowVisible(second.m_hWnd));
+  EXPECT_TRUE(::IsWindow(owner));  // lives on until the program ends
+}
+
+TEST_P(MinimizeToTrayTest, RestoringAShownWindowBringsItToTheFront) {
+  const BOOL force = GetParam();
+  TestWindow window;
+  TestWindow other(WS_POPUP | WS_CAPTION | WS_VISIBLE, WS_EX_APPWINDOW, {300, 200, 600, 500});
+  ::SetForegroundWindow(other.m_hWnd);
+  PumpMessages();
+  ASSERT_EQ(::GetForegroundWindow(), other.m_hWnd);
+  const RECT place = WindowRect(window.m_hWnd);
+
+  RestoreFromTray(&window, force);
+  EXPECT_TRUE(::IsWindowVisible(window.m_hWnd));
+  EXPECT_EQ(ParentOf(window.m_hWnd), ::GetDesktopWindow());
+  EXPECT_EQ(WindowRect(window.m_hWnd), place);
+  EXPECT_EQ(::GetForegroundWindow(), window.m_hWnd);
+  EXPECT_EQ(::GetActiveWindow(), window.m_hWnd);
+}
+
+INSTANTIATE_TEST_SUITE_P(SystemSettingOrForced, MinimizeToTrayTest, ::testing::Values(FALSE, TRUE));
+
+TEST(TrayOwner, AttachReparentsUnderTheOneHiddenOwner) {
+  TestWindow a;
+  TestWindow b;
+  ASSERT_TRUE(AttachToTrayOwner(&a));
+  ASSERT_TRUE(AttachToTrayOwner(&b));
+  EXPECT_EQ(ParentOf(a.m_hWnd), ParentOf(b.m_hWnd));
+  EXPECT_NE(ParentOf(a.m_hWnd), ::GetDesktopWindow());
+  RestoreFromTray(&a, FALSE);
+  RestoreFromTray(&b, FALSE);
+}
+
+// A taskbar of this process, with the shell's class names below it.
+class FakeTaskbar {
+ public:
+  FakeTaskbar(RECT notifyArea, RECT clock, bool clockInsideArea) {
+    Register(kTaskbarClass);
+    Register("TrayNotifyWnd");
+    Register("TrayClockWClass");
+    Register("ToolbarWindow32Fake");
+    m_taskbar = ::CreateWindowExA(0, kTaskbarClass, "", WS_POPUP, 0, 738, 1024, 30, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    Child("ToolbarWindow32Fake", m_taskbar, {60, 2, 700, 28});
+    // Children take client coordinates; the taskbar has no frame, so the
+    // client origin is the window's.
+    const RECT areaInBar = {notifyArea.left, notifyArea.top - 738, notifyArea.right, notifyArea.bottom - 738};
+    HWND area = Child("TrayNotifyWnd", m_taskbar, areaInBar);
+    if (clockInsideArea) {
+      Child("TrayClockWClass", area,
+            {clock.left - notifyArea.left, clock.top - notifyArea.top, clock.right - notifyArea.left,
+             clock.bottom - notifyArea.top});
+    } else {
+      Child("TrayClockWClass", m_taskbar, {clock.left, clock.top - 738, clock.right, clock.bottom - 738});
+    }
+  }
+  ~FakeTaskbar() { ::DestroyWindow(m_taskbar); }
+
+  static constexpr const char* kTaskbarClass = "VaroTestTaskbar";
+
+ private:
+  static void Register(const char* name) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = name;
+    ::RegisterClassA(&wc);
+  }
+  static HWND Child(const char* className, HWND parent, RECT r) {
+    return ::CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, parent, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  }
+  HWND m_taskbar;
+};
+
+TEST(ShellTrayGeometry, WalksTheTaskbarsDescendantsParentsFirst) {
+  const RECT area = {850, 740, 1022, 766};
+  {
+    // The clock inside the notification area, at its right end.
+    FakeTaskbar bar(area, {980, 742, 1020, 764}, true);
+    ShellTrayGeometry shell(FakeTaskbar::kTaskbarClass);
+    EXPECT_EQ(GetTrayWindowRect(shell), (Rect{850, 740, 980, 766}));
+  }
+  {
+    // A clock above the icons cuts the top instead.
+    FakeTaskbar bar(area, {860, 741, 1020, 750}, true);
+    ShellTrayGeometry shell(FakeTaskbar::kTaskbarClass);
+    EXPECT_EQ(GetTrayWindowRect(shell), (Rect{850, 750, 1022, 766}));
+  }
+}
+
+TEST(ShellTrayGeometry, WineDesktopHasATaskbarWithoutNotificationAreaWindows) {
+  HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+  if (!taskbar) GTEST_SKIP() << "no taskbar on this desktop";
+  RECT fromShell;
+  GetTrayWindowRect(&fromShell);
+  RECT expected = WindowRect(taskbar);
+  // Wine's taskbar has neither "TrayNotifyWnd" nor "TrayClockWClass" below
+  // it, so the whole taskbar is the target; a shell with them cuts it down.
+  if (::FindWindowExA(taskbar, nullptr, "TrayNotifyWnd", nullptr) == nullptr) {
+    EXPECT_EQ(fromShell, expected);
+  } else {
+    EXPECT_GE(fromShell.left, expected.left);
+    EXPECT_LE(fromShell.right, expected.right);
+  }
+}
+
+TEST(ShellTrayGeometry, TaskbarQueryAndWorkAreaAnswer) {
+  ShellTrayGeometry shell("VaroNoSuchTaskbar");
+  Rect unused;
+  EXPECT_FALSE(shell.FindTaskbar(unused));
+  const Rect work = shell.WorkArea();
+  EXPECT_GT(work.right - work.left, 0);
+  EXPECT_GT(work.bottom - work.top, 0);
+  std::uint32_t edge = 99;
+  Rect bar;
+  if (shell.QueryTaskbarPosition(edge, bar)) EXPECT_LE(edge, 3u);
+  // Without the taskbar window the target still lies on the screen.
+  const Rect target = GetTrayWindowRect(shell);
+  EXPECT_LT(target.left, target.right);
+  EXPECT_LE(target.right, ::GetSystemMetrics(SM_CXSCREEN));
+}
+
+}  // namespace
