@@ -1,8 +1,213 @@
 #include "banner/animated_picture.h"
 
-CAnimatedPicture::CAnimatedPicture() = default;
-CAnimatedPicture::~CAnimatedPicture() = default;
+#include <process.h>
 
-BOOL CAnimatedPicture::LoadFromFile(const std::string&) { return FALSE; }
-BOOL CAnimatedPicture::Start() { return FALSE; }
-void CAnimatedPicture::Stop() {}
+#include <utility>
+
+#include "banner/core/gif_walker.h"
+#include "banner/global_frame_allocator.h"
+#include "banner/global_memory.h"
+
+namespace {
+constexpr DWORD kStopWaitMs = 5000;
+// Bounds on untrusted banner files: the whole file is read into memory, and
+// every decoded frame holds a bitmap for as long as it is loaded.
+constexpr DWORD kMaxFileBytes = 32u * 1024 * 1024;
+constexpr std::size_t kMaxFrames = 1024;
+constexpr int kHimetricPerInch = 2540;
+
+// The control's device context for the length of one step.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
+  ~WindowDC() {
+    if (m_dc != nullptr) ::ReleaseDC(m_window, m_dc);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  HDC get() const { return m_dc; }
+
+ private:
+  HWND m_window;
+  HDC m_dc;
+};
+
+bool ThreadHasEnded(const KernelHandle& thread) { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; }
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CAnimatedPicture, CStatic)
+  ON_WM_PAINT()
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CAnimatedPicture::CAnimatedPicture() = default;
+
+CAnimatedPicture::~CAnimatedPicture() { Clear(); }
+
+BOOL CAnimatedPicture::LoadFromFile(const std::string& path) {
+  KernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FALSE;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxFileBytes) return FALSE;
+  const DWORD length = static_cast<DWORD>(size.QuadPart);
+
+  GlobalBlock block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, length));
+  if (!block) return FALSE;
+  {
+    GlobalLockGuard data(block.get());
+    if (!data) return FALSE;
+    DWORD done = 0;
+    while (done < length) {
+      DWORD read = 0;
+      if (!::ReadFile(file.get(), data.data() + done, length - done, &read, nullptr) || read == 0) return FALSE;
+      done += read;
+    }
+  }
+  file.reset();
+  return LoadFromMemory(block.get(), length);
+}
+
+BOOL CAnimatedPicture::LoadFromMemory(HGLOBAL block, DWORD length) {
+  Clear();
+  if (length == 0) return FALSE;
+  GlobalLockGuard data(block);
+  if (!data) return FALSE;
+
+  GifWalker walker(data.data(), length);
+  if (!walker.IsGifHeader()) {
+    data.Unlock();
+    return LoadStill(block, length);
+  }
+  const int width = static_cast<int>(walker.ScreenWidth());
+  const int height = static_cast<int>(walker.ScreenHeight());
+  const std::uint32_t frameCount = walker.CountFrames();
+  if (frameCount == 0) return FALSE;
+  if (frameCount == 1) {
+    data.Unlock();
+    PictureRef still = DecodePicture(block, length, false);
+    if (!still) return FALSE;
+    return CreateSurface(width, height, std::move(still), {});
+  }
+
+  // Every frame becomes a standalone GIF that the decoder turns into one
+  // picture; a frame that fails to decode is dropped.
+  GlobalFrameAllocator allocator;
+  std::vector<GifFrame> frames;
+  walker.Rewind();
+  while (frames.size() < kMaxFrames) {
+    std::optional<ExtractedGifFrame> extracted = walker.ExtractFrame(allocator);
+    if (!extracted) break;
+    const DWORD frameLength = extracted->buffer.size();
+    // The stream takes the fixed block over and frees it when released.
+    PictureRef picture = DecodePicture(static_cast<HGLOBAL>(extracted->buffer.Release()), frameLength, true);
+    if (!picture) continue;
+    GifFrame frame;
+    frame.picture = std::move(picture);
+    frame.width = extracted->width;
+    frame.height = extracted->height;
+    frame.left = extracted->left;
+    frame.top = extracted->top;
+    frame.delay = extracted->delay;
+    frame.disposal = extracted->disposal;
+    frames.push_back(std::move(frame));
+  }
+  data.Unlock();
+  if (frames.empty()) return FALSE;
+  return CreateSurface(width, height, PictureRef(), std::move(frames));
+}
+
+BOOL CAnimatedPicture::LoadStill(HGLOBAL block, DWORD length) {
+  PictureRef still = DecodePicture(block, length, false);
+  if (!still) return FALSE;
+  const SIZE himetric = PictureHimetricSize(still.get());
+  int width = 0;
+  int height = 0;
+  {
+    WindowDC dc(m_hWnd);
+    if (dc.get() == nullptr) return FALSE;
+    width = ::MulDiv(himetric.cx, ::GetDeviceCaps(dc.get(), LOGPIXELSX), kHimetricPerInch);
+    height = ::MulDiv(himetric.cy, ::GetDeviceCaps(dc.get(), LOGPIXELSY), kHimetricPerInch);
+  }
+  return CreateSurface(width, height, std::move(still), {});
+}
+
+BOOL CAnimatedPicture::CreateSurface(int width, int height, PictureRef still, std::vector<GifFrame> frames) {
+  SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  WindowDC dc(m_hWnd);
+  if (dc.get() == nullptr) return FALSE;
+  MemorySurface surface = MemorySurface::Create(dc.get(), width, height);
+  if (!surface) return FALSE;
+  // The first pass starts on the menu colour; later passes on the button face.
+  RECT all{0, 0, width, height};
+  ::FillRect(surface.dc(), &all, reinterpret_cast<HBRUSH>(COLOR_MENU + 1));
+  m_scene = std::make_shared<AnimationScene>(m_hWnd, std::move(surface), width, height, std::move(still),
+                                             std::move(frames));
+  return TRUE;
+}
+
+BOOL CAnimatedPicture::IsAnimation() const { return m_scene && m_scene->IsAnimation(); }
+
+BOOL CAnimatedPicture::Start() {
+  if (!m_scene) return FALSE;
+  if (!m_scene->IsAnimation()) return m_scene->ShowStill();
+
+  if (m_thread) {
+    // One drawing thread at most: a running one goes on, and one that is
+    // still ending after a Stop whose wait ran out is not joined by another.
+    if (!ThreadHasEnded(m_thread)) return FALSE;
+    m_thread.reset();
+    m_scene->ClearStopRequest();
+  }
+  // The thread holds its own reference to the scene for as long as it runs.
+  auto threadScene = std::make_unique<std::shared_ptr<AnimationScene>>(m_scene);
+  const uintptr_t thread =
+      ::_beginthreadex(nullptr, 0, &AnimationThreadProc, threadScene.get(), CREATE_SUSPENDED, nullptr);
+  if (thread == 0) return FALSE;
+  threadScene.release();  // now the thread's
+  m_thread.reset(reinterpret_cast<HANDLE>(thread));
+  ::ResumeThread(m_thread.get());
+  return FALSE;
+}
+
+unsigned __stdcall CAnimatedPicture::AnimationThreadProc(void* scene) {
+  const std::unique_ptr<std::shared_ptr<AnimationScene>> owned(static_cast<std::shared_ptr<AnimationScene>*>(scene));
+  (*owned)->RunAnimation();
+  return 0;
+}
+
+void CAnimatedPicture::Stop() {
+  if (!m_scene) return;
+  m_scene->RequestStop();
+  if (m_thread) {
+    // A thread that has not ended in time keeps its handle here and its stop
+    // flag raised; nothing it uses changes until it has ended.
+    if (::WaitForSingleObject(m_thread.get(), kStopWaitMs) != WAIT_OBJECT_0) return;
+    m_thread.reset();
+  }
+  m_scene->ClearStopRequest();
+}
+
+void CAnimatedPicture::Clear() {
+  Stop();
+  // A thread still ending keeps the scene alive through its own reference
+  // and releases it when it ends.
+  m_thread.reset();
+  m_scene.reset();
+}
+
+BOOL CAnimatedPicture::CopySurfaceTo(HDC dc) {
+  if (!m_scene) return FALSE;
+  m_scene->CopyTo(dc);
+  return TRUE;
+}
+
+void CAnimatedPicture::OnPaint() {
+  CPaintDC dc(this);
+  CopySurfaceTo(dc.m_hDC);
+}
+
+void CAnimatedPicture::OnDestroy() {
+  Stop();
+  Default();
+}

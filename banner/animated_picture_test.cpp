@@ -1,0 +1,361 @@
+// The banner control on a hidden window: loads, the surface it draws, the
+// drawing thread's life, and the disposal methods as read back from pixels.
+#include "banner/animated_picture.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/win/banner_test_images.h"
+
+using namespace banner_test;
+
+namespace {
+
+// Distinct system colours, so the menu-colour fill and the button-face clear
+// can be told apart from each other and from the test GIFs' colours.
+constexpr COLORREF kMenuColor = RGB(0x10, 0x20, 0x30);
+constexpr COLORREF kButtonFace = RGB(0xC0, 0x80, 0x40);
+
+COLORREF Rgb(std::uint32_t rgb) { return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+std::string TempPath(const char* name) {
+  char dir[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + name;
+}
+
+std::string WriteFile(const char* name, const Bytes& bytes) {
+  const std::string path = TempPath(name);
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  if (!bytes.empty()) ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+  return path;
+}
+
+// Beside the test program: pictures made by ImageMagick at build time.
+std::string BesideExe(const char* name) {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path);
+  dir.erase(dir.find_last_of('\\') + 1);
+  return dir + name;
+}
+
+int ThreadsInProcess() {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ++count;
+  }
+  ::CloseHandle(snapshot);
+  return count;
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (!condition()) {
+    if (::GetTickCount() - start > timeoutMs) return false;
+    PumpMessages();
+    ::Sleep(10);
+  }
+  return true;
+}
+
+class AnimatedPictureTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const int elements[] = {COLOR_MENU, COLOR_BTNFACE};
+    s_savedColors[0] = ::GetSysColor(COLOR_MENU);
+    s_savedColors[1] = ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF colors[] = {kMenuColor, kButtonFace};
+    ::SetSysColors(2, elements, colors);
+    // GoogleTest's trace stack starts a watcher thread on its first use;
+    // let it do so before threads are counted.
+    SCOPED_TRACE("warm-up");
+  }
+  static void TearDownTestSuite() {
+    const int elements[] = {COLOR_MENU, COLOR_BTNFACE};
+    ::SetSysColors(2, elements, s_savedColors);
+  }
+
+  void SetUp() override {
+    m_window = ::CreateWindowA("STATIC", "", WS_POPUP | SS_NOTIFY | SS_BLACKRECT, kLeft, kTop, 10, 10, nullptr,
+                               nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(m_window, nullptr);
+    ASSERT_TRUE(m_picture.SubclassWindow(m_window));
+    m_surfaceDC = ::CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kReadWidth;
+    info.bmiHeader.biHeight = -kReadHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    m_readBitmap = ::CreateDIBSection(m_surfaceDC, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_pixels),
+                                      nullptr, 0);
+    m_previousBitmap = ::SelectObject(m_surfaceDC, m_readBitmap);
+    PumpMessages();
+    m_baseThreads = ThreadsInProcess();
+  }
+
+  void TearDown() override {
+    m_picture.Clear();
+    ::DestroyWindow(m_window);
+    ::SelectObject(m_surfaceDC, m_previousBitmap);
+    ::DeleteObject(m_readBitmap);
+    ::DeleteDC(m_surfaceDC);
+  }
+
+  BOOL Load(const char* name, const Bytes& bytes) { return m_picture.LoadFromFile(WriteFile(name, bytes)); }
+
+  // The control's surface pixel as a COLORREF, read through the same copy
+  // the paint handler makes.
+  COLORREF Pixel(int x, int y) {
+    if (!m_picture.CopySurfaceTo(m_surfaceDC)) return CLR_INVALID;
+    const std::uint32_t bgrx = m_pixels[y * kReadWidth + x];
+    return RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
+  }
+
+  SIZE ControlSize() const {
+    RECT rect{};
+    ::GetWindowRect(m_window, &rect);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+  }
+  POINT ControlPosition() const {
+    RECT rect{};
+    ::GetWindowRect(m_window, &rect);
+    return POINT{rect.left, rect.top};
+  }
+
+  static constexpr int kLeft = 50, kTop = 60;
+  static constexpr int kReadWidth = 128, kReadHeight = 64;
+  static COLORREF s_savedColors[2];
+
+  HWND m_window = nullptr;
+  CAnimatedPicture m_picture;
+  int m_baseThreads = 0;
+  HDC m_surfaceDC = nullptr;
+  HBITMAP m_readBitmap = nullptr;
+  HGDIOBJ m_previousBitmap = nullptr;
+  std::uint32_t* m_pixels = nullptr;
+};
+COLORREF AnimatedPictureTest::s_savedColors[2];
+
+// Three frames side by side on a 24 x 8 screen, each 8 x 8.
+TestFrame At(int column, GifColor color, int delay, std::uint8_t disposal = 0) {
+  TestFrame f;
+  f.left = static_cast<std::uint16_t>(column * 8);
+  f.color = color;
+  f.delay = delay;
+  f.disposal = disposal;
+  return f;
+}
+
+// --- Loads --------------------------------------------------------------
+
+TEST_F(AnimatedPictureTest, StillPicturesTakeTheirSizeAt96DpiAndKeepTheirPlace) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    int width, height;
+    COLORREF center;
+  };
+  const Case cases[] = {
+      {"still.bmp", MakeBmp(96, 48, 0x2060A0), 96, 48, Rgb(0x2060A0)},
+      // A GIF of one frame is decoded whole, at its logical screen size.
+      {"single.gif", MakeGif(40, 30, {TestFrame{0, 0, 40, 30, kBlue, 10, 0}}), 40, 30, Rgb(kGifRgb[kBlue])},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(Load(c.name, c.bytes));
+    EXPECT_FALSE(m_picture.IsAnimation());
+    EXPECT_EQ(ControlSize().cx, c.width);
+    EXPECT_EQ(ControlSize().cy, c.height);
+    EXPECT_EQ(ControlPosition().x, kLeft);
+    EXPECT_EQ(ControlPosition().y, kTop);
+    EXPECT_EQ(Pixel(c.width / 2, c.height / 2), kMenuColor) << "loaded, not yet shown";
+    EXPECT_TRUE(m_picture.Start());
+    EXPECT_EQ(Pixel(c.width / 2, c.height / 2), c.center);
+    EXPECT_EQ(ThreadsInProcess(), m_baseThreads);
+  }
+}
+
+TEST_F(AnimatedPictureTest, PngAndJpegFromImageMagickShowStill) {
+  struct Case {
+    const char* file;
+    int tolerance;
+  };
+  const Case cases[] = {{"banner-still.png", 0}, {"banner-still.jpg", 12}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string path = BesideExe(c.file);
+    if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << c.file;
+    ASSERT_TRUE(m_picture.LoadFromFile(path));
+    EXPECT_EQ(ControlSize().cx, 96);
+    EXPECT_EQ(ControlSize().cy, 48);
+    EXPECT_TRUE(m_picture.Start());
+    const COLORREF center = Pixel(48, 24);  // made as #2060A0
+    EXPECT_NEAR(GetRValue(center), 0x20, c.tolerance);
+    EXPECT_NEAR(GetGValue(center), 0x60, c.tolerance);
+    EXPECT_NEAR(GetBValue(center), 0xA0, c.tolerance);
+  }
+}
+
+TEST_F(AnimatedPictureTest, LoadsThatFailLeaveNothingToShow) {
+  TestFrame text;
+  text.plainText = true;
+  struct Case {
+    const char* name;
+    Bytes bytes;
+  };
+  const Case cases[] = {
+      {"empty.gif", {}},
+      {"garbage.gif", Bytes{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}},
+      {"noframes.gif", Bytes(MakeGif(8, 8, {}))},
+      {"textonly.gif", MakeGif(8, 8, {text, text})},  // no frame decodes
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(Load(c.name, c.bytes));
+    EXPECT_FALSE(m_picture.Start());
+    EXPECT_FALSE(m_picture.CopySurfaceTo(m_surfaceDC));
+  }
+  EXPECT_FALSE(m_picture.LoadFromFile(TempPath("no-such-banner.gif")));
+  EXPECT_FALSE(m_picture.Start());
+}
+
+TEST_F(AnimatedPictureTest, FailedLoadReleasesThePreviousPicture) {
+  ASSERT_TRUE(Load("before.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)})));
+  m_picture.Start();
+  EXPECT_FALSE(Load("after.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}));
+  EXPECT_FALSE(m_picture.CopySurfaceTo(m_surfaceDC));
+  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+}
+
+TEST_F(AnimatedPictureTest, MultiFrameGifWithOneDecodableFrameShowsThatFrameStill) {
+  TestFrame text;
+  text.plainText = true;
+  ASSERT_TRUE(Load("onedecodes.gif", MakeGif(24, 8, {At(1, kGreen, 10), text})));
+  EXPECT_FALSE(m_picture.IsAnimation());
+  EXPECT_TRUE(m_picture.Start());
+  EXPECT_EQ(Pixel(12, 4), Rgb(kGifRgb[kGreen])) << "the frame, at its own place";
+  EXPECT_EQ(Pixel(4, 4), kMenuColor);
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads);
+}
+
+// --- Drawing thread -------------------------------------------------------
+
+TEST_F(AnimatedPictureTest, StartTwiceKeepsOneThreadAndStopEndsIt) {
+  ASSERT_TRUE(Load("twice.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)})));
+  EXPECT_TRUE(m_picture.IsAnimation());
+  EXPECT_FALSE(m_picture.Start()) << "an animation answers false";
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+  EXPECT_FALSE(m_picture.Start());
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+  m_picture.Stop();
+  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+  m_picture.Stop();  // harmless without a thread
+}
+
+TEST_F(AnimatedPictureTest, StopWhileWaitingReturnsAtOnceAndStartRedrawsTheSameFrame) {
+  // The middle frame waits 10 s and owes a disposal to the background.
+  ASSERT_TRUE(Load("stopstart.gif", MakeGif(24, 8, {At(0, kRed, 5), At(1, kGreen, 1000, 2), At(2, kBlue, 5)})));
+  m_picture.Start();
+  ASSERT_TRUE(WaitUntil([&] { return Pixel(12, 4) == Rgb(kGifRgb[kGreen]); }, 5000));
+
+  const DWORD before = ::GetTickCount();
+  m_picture.Stop();
+  EXPECT_LT(::GetTickCount() - before, 1000u);
+  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+
+  m_picture.Start();
+  // Disposed to the background, then drawn again; the next frame stays due.
+  EXPECT_TRUE(WaitUntil([&] { return Pixel(12, 4) == Rgb(kGifRgb[kGreen]); }, 2000));
+  ::Sleep(500);
+  EXPECT_EQ(Pixel(12, 4), Rgb(kGifRgb[kGreen]));
+  EXPECT_EQ(Pixel(20, 4), kMenuColor) << "the frame after it was not drawn yet";
+}
+
+TEST_F(AnimatedPictureTest, LoadWhileAnimatingStopsTheOldThreadFirst) {
+  ASSERT_TRUE(Load("first.gif", MakeGif(24, 8, {At(0, kRed, 1000), At(1, kGreen, 1000)})));
+  m_picture.Start();
+  ASSERT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+  ASSERT_TRUE(Load("second.gif", MakeGif(40, 30, {TestFrame{0, 0, 40, 30, kBlue, 10, 0}})));
+  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+  EXPECT_TRUE(m_picture.Start());
+  EXPECT_EQ(Pixel(20, 15), Rgb(kGifRgb[kBlue]));
+}
+
+TEST_F(AnimatedPictureTest, DestroyingTheWindowStopsTheThread) {
+  ASSERT_TRUE(Load("destroy.gif", MakeGif(24, 8, {At(0, kRed, 1000), At(1, kGreen, 1000)})));
+  m_picture.Start();
+  ASSERT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+  ::DestroyWindow(m_window);
+  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+}
+
+// --- What the surface shows ----------------------------------------------
+
+TEST_F(AnimatedPictureTest, DisposalOfAFrameShowsOnceTheNextFrameIsDrawn) {
+  // Blue background over the whole screen, then a red frame with the
+  // disposal under test, then a green frame that holds still.
+  struct Case {
+    std::uint8_t disposal;
+    COLORREF left;  // where the red frame was
+  };
+  const Case cases[] = {
+      {1, Rgb(kGifRgb[kRed])},   // left in place
+      {2, kButtonFace},          // cleared to the background
+      {3, Rgb(kGifRgb[kBlue])},  // what was under it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.disposal);
+    TestFrame background{0, 0, 24, 8, kBlue, 5, 1};
+    ASSERT_TRUE(Load("disposal.gif", MakeGif(24, 8, {background, At(0, kRed, 20, c.disposal), At(2, kGreen, 1000)})));
+    m_picture.Start();
+    ASSERT_TRUE(WaitUntil([&] { return Pixel(20, 4) == Rgb(kGifRgb[kGreen]); }, 5000));
+    EXPECT_EQ(Pixel(4, 4), c.left);
+    EXPECT_EQ(Pixel(12, 4), Rgb(kGifRgb[kBlue]));
+    m_picture.Stop();
+  }
+}
+
+TEST_F(AnimatedPictureTest, FirstPassStartsOnTheMenuColourLaterPassesOnTheButtonFace) {
+  // A long first frame and a short second one; the middle column is never drawn.
+  ASSERT_TRUE(Load("passes.gif", MakeGif(24, 8, {At(0, kRed, 100), At(2, kGreen, 10)})));
+  m_picture.Start();
+  ASSERT_TRUE(WaitUntil([&] { return Pixel(4, 4) == Rgb(kGifRgb[kRed]); }, 5000));
+  EXPECT_EQ(Pixel(12, 4), kMenuColor);
+  EXPECT_EQ(Pixel(20, 4), kMenuColor);
+  // Second pass: the clear wiped the green frame before the red one came back.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        return Pixel(12, 4) == kButtonFace && Pixel(20, 4) == kButtonFace && Pixel(4, 4) == Rgb(kGifRgb[kRed]);
+      },
+      5000));
+}
+
+TEST_F(AnimatedPictureTest, PaintCopiesTheSurface) {
+  ASSERT_TRUE(Load("paint.gif", MakeGif(40, 30, {TestFrame{0, 0, 40, 30, kGreen, 10, 0}})));
+  ASSERT_TRUE(m_picture.Start());
+  ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
+  ::UpdateWindow(m_window);
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF shown = ::GetPixel(screen, kLeft + 20, kTop + 15);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(shown, Rgb(kGifRgb[kGreen]));
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+// Owns one kernel handle (thread, event, file) and closes it exactly once.
+#include <windows.h>
+
+class KernelHandle {
+ public:
+  KernelHandle() = default;
+  explicit KernelHandle(HANDLE handle) : m_handle(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  ~KernelHandle() { reset(); }
+  KernelHandle(KernelHandle&& other) noexcept : m_handle(other.release()) {}
+  KernelHandle& operator=(KernelHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  KernelHandle(const KernelHandle&) = delete;
+  KernelHandle& operator=(const KernelHandle&) = delete;
+
+  HANDLE get() const { return m_handle; }
+  explicit operator bool() const { return m_handle != nullptr; }
+
+  void reset(HANDLE handle = nullptr) {
+    if (m_handle != nullptr) ::CloseHandle(m_handle);
+    m_handle = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+  }
+  HANDLE release() {
+    HANDLE handle = m_handle;
+    m_handle = nullptr;
+    return handle;
+  }
+
+ private:
+  HANDLE m_handle = nullptr;
+};
