@@ -4,10 +4,12 @@
 # fresh copy of the template prefix, an Xvfb display and a warm wineserver.
 # Everything started inside is ended afterwards.
 #
-# usage: wine-sandbox.sh [--keep] [--prefix DIR] -- COMMAND [ARGS...]
+# usage: wine-sandbox.sh [--keep] [--bare] [--prefix DIR] -- COMMAND [ARGS...]
 #   The command sees WINEPREFIX, DISPLAY, LANG=ja_JP.UTF-8, VARO_ROOT and
 #   VARO_TEMPLATE. --prefix uses DIR as the prefix (copied from the template
-#   if missing); otherwise a temporary prefix is made and removed.
+#   if missing); otherwise a temporary prefix is made and removed. --bare
+#   gives only the namespace and the display: the command makes its own
+#   prefixes (the end-to-end scenarios do, one per scenario).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 template=${VARO_TEMPLATE:-$root/build/wine-template}
@@ -18,10 +20,11 @@ if [ "${VARO_IN_SANDBOX:-}" != 1 ]; then
   exec unshare -n -- "$0" "$@"
 fi
 
-keep=0 prefix=""
+keep=0 bare=0 prefix=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --keep) keep=1; shift ;;
+    --bare) bare=1; shift ;;
     --prefix) prefix=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
@@ -30,12 +33,14 @@ done
 
 ip link set lo up
 own_prefix=0
-if [ -z "$prefix" ]; then
+if [ "$bare" = 1 ]; then
+  prefix=/nonexistent
+elif [ -z "$prefix" ]; then
   prefix=$(mktemp -d /tmp/varo-prefix.XXXXXX)
   rmdir "$prefix"
   own_prefix=1
 fi
-if [ ! -d "$prefix" ]; then
+if [ "$bare" = 0 ] && [ ! -d "$prefix" ]; then
   cp -a "$template" "$prefix"
   rm -f "$prefix/wineserver"
 fi
@@ -51,7 +56,7 @@ export DISPLAY=":$(cat "$displayfile")"
 rm -f "$displayfile"
 
 cleanup() {
-  wineserver -k 2>/dev/null || true
+  [ "$bare" = 1 ] || wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
   # Whatever else we started lives in this network namespace only.
   local me; me=$(readlink /proc/self/ns/net)
@@ -68,8 +73,12 @@ trap cleanup EXIT
 
 # Start the server and Wine's services first, so that they do not inherit the
 # command's output pipes.
-wineserver -p
-wine wineboot </dev/null >/dev/null 2>&1 || true
+if [ "$bare" = 0 ]; then
+  wineserver -p
+  wine wineboot </dev/null >/dev/null 2>&1 || true
+else
+  unset WINEPREFIX
+fi
 
 set +e
 "$@"

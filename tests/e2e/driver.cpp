@@ -1,0 +1,288 @@
+// Drives the program's windows from another process in the same Wine prefix
+// and desktop. One command per run; results go to stdout as UTF-8 text.
+// Exit status: 0 done, 1 the condition failed or timed out, 2 bad usage.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t buffer[1024] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 3000, &copied);
+  return buffer;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(hwnd, buffer, 256);
+  return buffer;
+}
+
+unsigned long Number(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
+
+// A target is "title:TEXT", "class:NAME" or "hwnd:0x1234".
+struct Target {
+  std::wstring kind, value;
+};
+
+Target ParseTarget(const wchar_t* spec) {
+  std::wstring s = spec;
+  const size_t colon = s.find(L':');
+  if (colon == std::wstring::npos) return {L"title", s};
+  return {s.substr(0, colon), s.substr(colon + 1)};
+}
+
+struct FindState {
+  const Target* target;
+  bool visibleOnly;
+  HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
+  FindState* st = reinterpret_cast<FindState*>(lp);
+  if (st->visibleOnly && !IsWindowVisible(hwnd)) return TRUE;
+  const Target& t = *st->target;
+  bool match = false;
+  if (t.kind == L"title") match = TextOf(hwnd) == t.value;
+  else if (t.kind == L"class") match = ClassOf(hwnd) == t.value;
+  if (match) {
+    st->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND Find(const Target& t, bool visibleOnly) {
+  if (t.kind == L"hwnd") {
+    HWND h = reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(t.value.c_str())));
+    if (!IsWindow(h) || (visibleOnly && !IsWindowVisible(h))) return nullptr;
+    return h;
+  }
+  FindState st = {&t, visibleOnly, nullptr};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&st));
+  return st.found;
+}
+
+// Waits up to timeoutMs for the target, visible or any.
+HWND WaitFor(const Target& t, bool visibleOnly, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND h = Find(t, visibleOnly)) return h;
+    if (GetTickCount() - start >= timeoutMs) return nullptr;
+    Sleep(50);
+  }
+}
+
+int Fail(const char* what) {
+  std::printf("%s\n", what);
+  return 1;
+}
+
+void PrintInfo(HWND h) {
+  RECT r = {};
+  GetWindowRect(h, &r);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  std::printf("hwnd=0x%lx visible=%d enabled=%d iconic=%d foreground=%d style=0x%08lx exstyle=0x%08lx "
+              "rect=%ld,%ld,%ld,%ld owner=0x%lx parent=0x%lx pid=%lu class=%s title=%s\n",
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(h)), IsWindowVisible(h) ? 1 : 0,
+              IsWindowEnabled(h) ? 1 : 0, IsIconic(h) ? 1 : 0, GetForegroundWindow() == h ? 1 : 0,
+              static_cast<unsigned long>(GetWindowLongW(h, GWL_STYLE)),
+              static_cast<unsigned long>(GetWindowLongW(h, GWL_EXSTYLE)), r.left, r.top, r.right, r.bottom,
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetWindow(h, GW_OWNER))),
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetAncestor(h, GA_PARENT))), pid,
+              Utf8(ClassOf(h)).c_str(), Utf8(TextOf(h)).c_str());
+}
+
+// Reads or writes a structure in the target's process for messages that
+// carry a pointer (the system does not marshal them between processes).
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND h, SIZE_T size) : m_size(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (m_process) m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (m_address) VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+    if (m_process) CloseHandle(m_process);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  bool Ok() const { return m_address != nullptr; }
+  LPARAM Address() const { return reinterpret_cast<LPARAM>(m_address); }
+  bool Write(const void* data) { return WriteProcessMemory(m_process, m_address, data, m_size, nullptr); }
+  bool Read(void* data) { return ReadProcessMemory(m_process, m_address, data, m_size, nullptr); }
+
+ private:
+  HANDLE m_process = nullptr;
+  void* m_address = nullptr;
+  SIZE_T m_size;
+};
+
+BOOL CALLBACK ListProc(HWND h, LPARAM) {
+  PrintInfo(h);
+  return TRUE;
+}
+
+BOOL CALLBACK ChildListProc(HWND h, LPARAM) {
+  std::printf("  id=%d ", GetDlgCtrlID(h));
+  PrintInfo(h);
+  return TRUE;
+}
+
+int Usage() {
+  std::printf(
+      "usage: driver COMMAND ARGS\n"
+      "  list | children TARGET\n"
+      "  find TARGET [ms] | wait-visible TARGET ms | wait-hidden TARGET ms | wait-gone TARGET ms\n"
+      "  info TARGET | item TARGET ID\n"
+      "  click TARGET ID | command TARGET ID | post TARGET MSG WP LP | send TARGET MSG WP LP\n"
+      "  settime TARGET ID HH:MM:SS | gettime TARGET ID | select TARGET ID INDEX | cursel TARGET ID\n"
+      "  key TARGET VK | broadcast NAME | foreground TARGET\n"
+      "TARGET: title:TEXT | class:NAME | hwnd:0x1234\n");
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return Usage();
+  const std::wstring cmd = argv[1];
+  auto arg = [&](int i) -> const wchar_t* { return i < argc ? argv[i] : L""; };
+
+  if (cmd == L"list") {
+    EnumWindows(ListProc, 0);
+    return 0;
+  }
+  if (cmd == L"broadcast") {
+    const UINT msg = RegisterWindowMessageW(arg(2));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, msg, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("message=0x%x\n", msg);
+    return 0;
+  }
+  if (argc < 3) return Usage();
+  const Target target = ParseTarget(argv[2]);
+
+  if (cmd == L"find" || cmd == L"wait-visible") {
+    const DWORD timeout = argc > 3 ? Number(argv[3]) : 0;
+    HWND h = WaitFor(target, cmd == L"wait-visible", timeout);
+    if (!h) return Fail("not found");
+    PrintInfo(h);
+    return 0;
+  }
+  if (cmd == L"wait-hidden" || cmd == L"wait-gone") {
+    const DWORD timeout = Number(arg(3));
+    const DWORD start = GetTickCount();
+    for (;;) {
+      HWND h = Find(target, false);
+      if (!h || (cmd == L"wait-hidden" && !IsWindowVisible(h))) return 0;
+      if (GetTickCount() - start >= timeout) return Fail("still there");
+      Sleep(50);
+    }
+  }
+
+  HWND h = Find(target, false);
+  if (!h) return Fail("not found");
+
+  if (cmd == L"info") {
+    PrintInfo(h);
+    return 0;
+  }
+  if (cmd == L"children") {
+    EnumChildWindows(h, ChildListProc, 0);
+    return 0;
+  }
+  if (cmd == L"foreground") {
+    return SetForegroundWindow(h) ? 0 : Fail("refused");
+  }
+  if (cmd == L"post" || cmd == L"send") {
+    const UINT msg = Number(arg(3));
+    const WPARAM wp = Number(arg(4));
+    const LPARAM lp = static_cast<LPARAM>(Number(arg(5)));
+    if (cmd == L"post") return PostMessageW(h, msg, wp, lp) ? 0 : Fail("post failed");
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result)) return Fail("send failed");
+    std::printf("result=%ld\n", static_cast<long>(result));
+    return 0;
+  }
+  if (cmd == L"command") {
+    return PostMessageW(h, WM_COMMAND, Number(arg(3)), 0) ? 0 : Fail("post failed");
+  }
+  if (cmd == L"key") {
+    const WPARAM vk = Number(arg(3));
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof(gti);
+    HWND focus = h;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &gti) && gti.hwndFocus) focus = gti.hwndFocus;
+    PostMessageW(focus, WM_KEYDOWN, vk, 1);
+    PostMessageW(focus, WM_KEYUP, vk, 0xC0000001);
+    return 0;
+  }
+
+  const int id = static_cast<int>(Number(arg(3)));
+  HWND item = GetDlgItem(h, id);
+  if (!item) return Fail("no such item");
+
+  if (cmd == L"item") {
+    const LRESULT check = SendMessageW(item, BM_GETCHECK, 0, 0);
+    std::printf("visible=%d enabled=%d checked=%d text=%s\n", IsWindowVisible(item) ? 1 : 0,
+                IsWindowEnabled(item) ? 1 : 0, static_cast<int>(check), Utf8(TextOf(item)).c_str());
+    return 0;
+  }
+  if (cmd == L"click") {
+    // A disabled button would still take BM_CLICK under Wine; a user could not.
+    if (!IsWindowEnabled(item)) return Fail("disabled");
+    return PostMessageW(item, BM_CLICK, 0, 0) ? 0 : Fail("post failed");
+  }
+  if (cmd == L"cursel") {
+    std::printf("%ld\n", static_cast<long>(SendMessageW(item, CB_GETCURSEL, 0, 0)));
+    return 0;
+  }
+  if (cmd == L"select") {
+    // As a user's choice: select, then tell the owner.
+    SendMessageW(item, CB_SETCURSEL, Number(arg(4)), 0);
+    PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(item));
+    return 0;
+  }
+  if (cmd == L"settime" || cmd == L"gettime") {
+    RemoteBuffer remote(item, sizeof(SYSTEMTIME));
+    if (!remote.Ok()) return Fail("no remote memory");
+    SYSTEMTIME st = {};
+    if (cmd == L"gettime") {
+      SendMessageW(item, DTM_GETSYSTEMTIME, 0, remote.Address());
+      remote.Read(&st);
+      std::printf("%02u:%02u:%02u\n", st.wHour, st.wMinute, st.wSecond);
+      return 0;
+    }
+    GetLocalTime(&st);
+    unsigned hh = 0, mm = 0, ss = 0;
+    if (swscanf(arg(4), L"%u:%u:%u", &hh, &mm, &ss) != 3) return Usage();
+    st.wHour = static_cast<WORD>(hh);
+    st.wMinute = static_cast<WORD>(mm);
+    st.wSecond = static_cast<WORD>(ss);
+    st.wMilliseconds = 0;
+    remote.Write(&st);
+    if (!SendMessageW(item, DTM_SETSYSTEMTIME, GDT_VALID, remote.Address())) return Fail("refused");
+    // As a user's change: the owner hears DTN_DATETIMECHANGE. A WM_NOTIFY
+    // cannot cross processes, so the test enables Apply another way.
+    return 0;
+  }
+  return Usage();
+}

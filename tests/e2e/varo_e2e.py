@@ -1,0 +1,198 @@
+"""Harness for the end-to-end scenarios: a throwaway Wine prefix, the real
+VaroTimer.exe started in it, and the driver program that reads and drives
+its windows from a second process on the same virtual desktop.
+
+The scenarios run inside scripts/wine-sandbox.sh, which provides the private
+network namespace, the Xvfb display and the template prefix (VARO_TEMPLATE).
+"""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+ROOT = Path(os.environ.get("VARO_ROOT", Path(__file__).resolve().parents[2]))
+EXE = Path(os.environ.get("VARO_EXE", ROOT / "out" / "VaroTimer" / "VaroTimer.exe"))
+DRIVER = Path(os.environ.get("VARO_DRIVER", ROOT / "build" / "win32" / "tests" / "e2e" / "driver.exe"))
+TEMPLATE = Path(os.environ.get("VARO_TEMPLATE", ROOT / "build" / "wine-template"))
+
+TIMER_TITLE = "電源タイマープログラム"
+APP_DIR_WIN = "C:\\VaroTimer"
+
+
+class Prefix:
+    """A fresh copy of the template prefix with its own wineserver."""
+
+    def __init__(self, windows_version=None):
+        if not TEMPLATE.is_dir():
+            raise RuntimeError("no Wine template prefix at %s (run inside scripts/wine-sandbox.sh)" % TEMPLATE)
+        self.path = Path(tempfile.mkdtemp(prefix="varo-e2e-"))
+        shutil.rmtree(self.path)
+        subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
+        (self.path / "wineserver").unlink(missing_ok=True)
+        self.env = dict(os.environ)
+        self.env.update(WINEPREFIX=str(self.path), WINEDEBUG="-all", LANG="ja_JP.UTF-8",
+                        LC_ALL="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("WINESERVER", None)
+        # A display of its own: two virtual desktops on one display collide.
+        self.xvfb, display = start_xvfb()
+        self.env["DISPLAY"] = display
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        # Wine's services start here; they must not inherit a pipe of ours,
+        # or reading it would wait for them to end.
+        self.wine("wineboot", timeout=300, capture=False)
+        if windows_version:
+            self.wine("winecfg", "-v", windows_version, timeout=300, capture=False)
+        self.app_dir = self.path / "drive_c" / "VaroTimer"
+        self.app_dir.mkdir(parents=True, exist_ok=True)
+        for item in EXE.parent.iterdir():
+            if item.is_file():
+                shutil.copy2(item, self.app_dir / item.name)
+        shutil.copy2(EXE, self.app_dir / "VaroTimer.exe")
+
+    @property
+    def windows_dir(self):
+        return self.path / "drive_c" / "windows"
+
+    def ini_path(self, name="VaroTimer.INI"):
+        return self.windows_dir / name
+
+    def write_ini(self, section, entries, name="VaroTimer.INI"):
+        lines = ["[%s]" % section] + ["%s=%s" % (k, v) for k, v in entries.items()]
+        self.ini_path(name).write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
+
+    def read_ini(self, name="VaroTimer.INI"):
+        """Returns {section: {entry: text}} as the file stands."""
+        result, section = {}, None
+        path = self.ini_path(name)
+        if not path.exists():
+            return result
+        for raw in path.read_bytes().decode("cp932").splitlines():
+            line = raw.strip()
+            if line.startswith("[") and line.endswith("]"):
+                section = result.setdefault(line[1:-1], {})
+            elif "=" in line and section is not None:
+                key, value = line.split("=", 1)
+                section[key] = value
+        return result
+
+    def wine(self, *args, timeout=60, env=None, check=False, capture=True):
+        out = subprocess.PIPE if capture else subprocess.DEVNULL
+        return subprocess.run(["wine", *args], env=env or self.env, timeout=timeout, check=check,
+                              stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+
+    def reg_add(self, key, name, value, kind="REG_SZ", view32=False):
+        args = ["reg", "add", key, "/v", name, "/t", kind, "/d", str(value), "/f"]
+        if view32:
+            args.append("/reg:32")
+        self.wine(*args, check=True)
+
+    def start_app(self, extra_env=None, log=None):
+        """Starts VaroTimer.exe from its folder; returns the Popen."""
+        env = dict(self.env)
+        env.update(extra_env or {})
+        out = open(log, "wb") if log else subprocess.DEVNULL
+        try:
+            return subprocess.Popen(["wine", APP_DIR_WIN + "\\VaroTimer.exe"], env=env,
+                                    cwd=str(self.app_dir), stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT)
+        finally:
+            if log:
+                out.close()
+
+    def driver(self, *args, timeout=60):
+        """Runs one driver command; returns (exit status, output text)."""
+        proc = subprocess.run(["wine", str(DRIVER), *map(str, args)], env=self.env, timeout=timeout,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        return proc.returncode, proc.stdout.decode("utf-8", "replace").strip()
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        stop(self.xvfb)
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def start_xvfb():
+    """Starts an Xvfb on a free display number; returns (Popen, ":N")."""
+    read_end, write_end = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                             "-nolisten", "tcp"], pass_fds=(write_end,),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        raise RuntimeError("Xvfb did not start")
+    return proc, ":" + number
+
+
+def parse_info(text):
+    """Turns the driver's 'key=value ...' line into a dict (title last)."""
+    info = {}
+    head, _, title = text.partition(" title=")
+    for part in head.split():
+        if "=" in part:
+            key, value = part.split("=", 1)
+            info[key] = value
+    info["title"] = title
+    return info
+
+
+def stop(proc, timeout=10):
+    """Ends a process this test started, by PID."""
+    if proc.poll() is None:
+        proc.send_signal(signal.SIGKILL)
+    try:
+        proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        pass
+
+
+def screenshot(path, display):
+    subprocess.run(["/usr/bin/import", "-display", display, "-window", "root", str(path)],
+                   check=False, timeout=60)
+
+
+class AppTestCase(unittest.TestCase):
+    """One fresh prefix per test; helpers to start the program and wait on it."""
+
+    windows_version = None
+
+    def setUp(self):
+        self.prefix = Prefix(self.windows_version)
+        self.procs = []
+
+    def tearDown(self):
+        for proc in self.procs:
+            stop(proc)
+        self.prefix.close()
+
+    def start_app(self, **kwargs):
+        proc = self.prefix.start_app(**kwargs)
+        self.procs.append(proc)
+        return proc
+
+    def driver(self, *args, **kwargs):
+        return self.prefix.driver(*args, **kwargs)
+
+    def wait_timer_window(self, timeout_ms=60000):
+        rc, out = self.driver("wait-visible", "title:" + TIMER_TITLE, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        self.assertEqual(rc, 0, "timer window did not appear: " + out)
+        return parse_info(out)
+
+    def item(self, target, item_id):
+        rc, out = self.driver("item", target, item_id)
+        self.assertEqual(rc, 0, out)
+        return parse_info(out)
+
+    def wait_until(self, predicate, timeout=20.0, interval=0.25, message="condition"):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if predicate():
+                return
+            time.sleep(interval)
+        self.fail("timed out waiting for " + message)
