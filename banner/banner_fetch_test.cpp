@@ -1,0 +1,207 @@
+// The banner download against local servers that answer, fail, stall,
+// trickle or flood: it returns in time, keeps the old banner on every
+// failure, and a late answer never lands after it gave up.
+#include "banner/banner_fetch.h"
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/module_directory.h"
+#include "tests/win/banner_test_http_server.h"
+#include "tests/win/banner_test_images.h"
+
+using namespace banner_test;
+
+namespace {
+
+constexpr char kName[] = "fetch-test.gif";
+constexpr DWORD kPromisedMs = 5000;
+const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string TempFilePath() {
+  char dir[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(dir, MAX_PATH);
+  return std::string(dir) + "\\Temp\\test.gif";
+}
+
+// Every request goes to the proxy, so the shipped URL and host name are
+// used unchanged and nothing is looked up.
+void UseProxy(unsigned short port) {
+  HKEY key = nullptr;
+  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
+            ERROR_SUCCESS);
+  const DWORD enable = 1;
+  const std::string server = "127.0.0.1:" + std::to_string(port);
+  ::RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof(enable));
+  ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>(server.size() + 1));
+  ::RegCloseKey(key);
+}
+
+// A port on which nothing listens.
+unsigned short ClosedPort() {
+  unsigned short port = 0;
+  ::closesocket(TestHttpServer::ListenOnLoopback(1, &port));
+  return port;
+}
+
+// A listener whose queue is full: a further connect is never answered.
+class FullBacklogListener {
+ public:
+  FullBacklogListener() {
+    m_listener = TestHttpServer::ListenOnLoopback(0, &m_port);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(m_port);
+    for (int i = 0; i < 4; ++i) {
+      SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+      u_long nonBlocking = 1;
+      ::ioctlsocket(s, FIONBIO, &nonBlocking);
+      ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+      m_fillers.push_back(s);
+    }
+    ::Sleep(200);
+  }
+  ~FullBacklogListener() {
+    for (SOCKET s : m_fillers) ::closesocket(s);
+    ::closesocket(m_listener);
+  }
+  unsigned short port() const { return m_port; }
+
+ private:
+  SOCKET m_listener;
+  unsigned short m_port = 0;
+  std::vector<SOCKET> m_fillers;
+};
+
+class BannerFetchTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+  }
+
+  void SetUp() override {
+    m_bannerPath = GetModuleDirectory() + kName;
+    WriteFile(m_bannerPath, m_previous);
+  }
+  void TearDown() override { ::DeleteFileA(m_bannerPath.c_str()); }
+
+  // Runs FetchBanner and checks it kept its time.
+  BOOL TimedFetch() {
+    const DWORD start = ::GetTickCount();
+    const BOOL result = FetchBanner(kName);
+    m_elapsedMs = ::GetTickCount() - start;
+    EXPECT_LT(m_elapsedMs, kPromisedMs);
+    return result;
+  }
+
+  std::string m_bannerPath;
+  const Bytes m_previous = MakeGif(8, 8, {TestFrame{}});
+  const Bytes m_fresh = MakeGif(24, 8, {TestFrame{0, 0, 8, 8, kBlue}, TestFrame{8, 0, 8, 8, kGreen}});
+  DWORD m_elapsedMs = 0;
+};
+
+TEST_F(BannerFetchTest, CompleteBannerReplacesTheFileThroughTheShippedUrl) {
+  TestHttpServer server(ServerBehaviour::Answer, "200 OK", m_fresh);
+  UseProxy(server.port());
+  EXPECT_TRUE(TimedFetch());
+  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+  EXPECT_EQ(ReadFile(TempFilePath()), m_fresh);
+
+  const std::string request = server.lastRequest();
+  // Through a proxy the request line carries the whole URL (the platform
+  // may spell out the default port); the host is the site's.
+  const std::string url = BannerUrl(kName);
+  const std::size_t hostStart = url.find("//") + 2;
+  const std::size_t pathStart = url.find('/', hostStart);
+  EXPECT_EQ(request.rfind("GET http://", 0), 0u) << request;
+  EXPECT_NE(request.find(url.substr(pathStart) + " HTTP/1.1\r\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("Host: " + url.substr(hostStart, pathStart - hostStart) + "\r\n"), std::string::npos)
+      << request;
+  EXPECT_NE(request.find("User-Agent: VAROFETCH\r\n"), std::string::npos) << request;
+  EXPECT_NE(request.find("no-cache"), std::string::npos) << "caches bypassed:\n" << request;
+}
+
+TEST_F(BannerFetchTest, AnythingButACompleteBannerLeavesTheFileAlone) {
+  struct Case {
+    const char* what;
+    ServerBehaviour behaviour;
+    const char* status;
+    Bytes body;
+  };
+  const Bytes errorPage{'<', 'h', '1', '>', 'e', 'r', 'r', 'o', 'r', '<', '/', 'h', '1', '>'};
+  const Case cases[] = {
+      {"not found", ServerBehaviour::Answer, "404 Not Found", errorPage},
+      {"server error", ServerBehaviour::Answer, "500 Internal Server Error", errorPage},
+      {"no content", ServerBehaviour::Answer, "204 No Content", {}},
+      {"empty body", ServerBehaviour::Answer, "200 OK", {}},
+      {"body cut short", ServerBehaviour::ShortBody, "200 OK", m_fresh},
+      {"huge announced body", ServerBehaviour::Huge, "200 OK", {}},
+      {"endless body", ServerBehaviour::Endless, "200 OK", {}},
+      {"stalls after the request", ServerBehaviour::StallThenAnswer, "200 OK", m_fresh},
+      {"trickles the body", ServerBehaviour::Trickle, "200 OK", m_fresh},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(m_bannerPath, m_previous);
+    TestHttpServer server(c.behaviour, c.status, c.body);
+    UseProxy(server.port());
+    EXPECT_FALSE(TimedFetch());
+    EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+  }
+}
+
+TEST_F(BannerFetchTest, UnreachableServerFailsInTime) {
+  {
+    SCOPED_TRACE("connection refused");
+    UseProxy(ClosedPort());
+    EXPECT_FALSE(TimedFetch());
+    EXPECT_LT(m_elapsedMs, 2000u) << "a refusal needs no waiting";
+  }
+  {
+    SCOPED_TRACE("connect never answered");
+    FullBacklogListener listener;
+    UseProxy(listener.port());
+    EXPECT_FALSE(TimedFetch());
+  }
+  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+}
+
+TEST_F(BannerFetchTest, LateAnswerNeverLandsAfterGivingUp) {
+  TestHttpServer late(ServerBehaviour::StallThenAnswer, "200 OK", m_fresh);
+  UseProxy(late.port());
+  EXPECT_FALSE(TimedFetch());
+  late.Release();
+  ASSERT_TRUE(late.WaitAnswered(5000));
+  ::Sleep(1500);
+  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+
+  // The abandoned download does not stand in the way of the next one.
+  TestHttpServer good(ServerBehaviour::Answer, "200 OK", m_fresh);
+  UseProxy(good.port());
+  EXPECT_TRUE(TimedFetch());
+  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+}
+
+}  // namespace
