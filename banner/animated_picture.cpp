@@ -40,7 +40,7 @@ BEGIN_MESSAGE_MAP(CAnimatedPicture, CStatic)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CAnimatedPicture::CAnimatedPicture() = default;
+CAnimatedPicture::CAnimatedPicture(PictureDecoder decoder) : m_decoder(decoder) {}
 
 CAnimatedPicture::~CAnimatedPicture() { Clear(); }
 
@@ -85,7 +85,7 @@ BOOL CAnimatedPicture::LoadFromMemory(HGLOBAL block, DWORD length) {
   if (frameCount == 0) return FALSE;
   if (frameCount == 1) {
     data.Unlock();
-    PictureRef still = DecodePicture(block, length, false);
+    PictureRef still = m_decoder(block, length, false);
     if (!still) return FALSE;
     return CreateSurface(width, height, std::move(still), {});
   }
@@ -100,7 +100,7 @@ BOOL CAnimatedPicture::LoadFromMemory(HGLOBAL block, DWORD length) {
     if (!extracted) break;
     const DWORD frameLength = extracted->buffer.size();
     // The stream takes the fixed block over and frees it when released.
-    PictureRef picture = DecodePicture(static_cast<HGLOBAL>(extracted->buffer.Release()), frameLength, true);
+    PictureRef picture = m_decoder(static_cast<HGLOBAL>(extracted->buffer.Release()), frameLength, true);
     if (!picture) continue;
     GifFrame frame;
     frame.picture = std::move(picture);
@@ -118,7 +118,7 @@ BOOL CAnimatedPicture::LoadFromMemory(HGLOBAL block, DWORD length) {
 }
 
 BOOL CAnimatedPicture::LoadStill(HGLOBAL block, DWORD length) {
-  PictureRef still = DecodePicture(block, length, false);
+  PictureRef still = m_decoder(block, length, false);
   if (!still) return FALSE;
   const SIZE himetric = PictureHimetricSize(still.get());
   int width = 0;

@@ -15,7 +15,8 @@
 
 class CAnimatedPicture : public CStatic {
  public:
-  CAnimatedPicture();
+  // decoder turns image bytes into pictures; the platform's by default.
+  explicit CAnimatedPicture(PictureDecoder decoder = &DecodePicture);
   ~CAnimatedPicture() override;
 
   // Loads an image file; true when it was decoded and its surface made. The
@@ -50,6 +51,7 @@ class CAnimatedPicture : public CStatic {
   BOOL CreateSurface(int width, int height, PictureRef still, std::vector<GifFrame> frames);
   static unsigned __stdcall AnimationThreadProc(void* scene);
 
+  const PictureDecoder m_decoder;
   std::shared_ptr<AnimationScene> m_scene;  // null while nothing is loaded
   // The drawing thread. Still set after a Stop whose wait ran out: that
   // thread has been asked to end but may still be drawing.

@@ -5,8 +5,11 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +76,74 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
   return true;
 }
+
+// A decoded picture whose Render can be held up at a gate, to keep a
+// drawing thread busy for longer than Stop waits. Counts the live proxies.
+class GatedPicture : public IPicture {
+ public:
+  static HANDLE s_gate;     // manual reset; signalled: Render passes
+  static HANDLE s_waiting;  // set when a Render waits at the closed gate
+  static std::atomic<int> s_alive;
+
+  explicit GatedPicture(PictureRef inner) : m_inner(std::move(inner)) { ++s_alive; }
+  ~GatedPicture() { --s_alive; }
+
+  static PictureRef Decode(HGLOBAL block, DWORD length, bool streamOwnsBlock) {
+    PictureRef inner = DecodePicture(block, length, streamOwnsBlock);
+    if (!inner) return inner;
+    // From here on the object counts its own references, as COM objects do.
+    return PictureRef(std::make_unique<GatedPicture>(std::move(inner)).release());
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IPicture) {
+      *out = static_cast<IPicture*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --m_references;
+    if (left == 0) std::unique_ptr<GatedPicture> last(this);
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE Render(HDC dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_HIMETRIC xSrc,
+                                   OLE_YPOS_HIMETRIC ySrc, OLE_XSIZE_HIMETRIC cxSrc, OLE_YSIZE_HIMETRIC cySrc,
+                                   LPCRECT bounds) override {
+    if (::WaitForSingleObject(s_gate, 0) != WAIT_OBJECT_0) {
+      ::SetEvent(s_waiting);
+      ::WaitForSingleObject(s_gate, INFINITE);
+    }
+    return m_inner->Render(dc, x, y, cx, cy, xSrc, ySrc, cxSrc, cySrc, bounds);
+  }
+  HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE* v) override { return m_inner->get_Handle(v); }
+  HRESULT STDMETHODCALLTYPE get_hPal(OLE_HANDLE* v) override { return m_inner->get_hPal(v); }
+  HRESULT STDMETHODCALLTYPE get_Type(SHORT* v) override { return m_inner->get_Type(v); }
+  HRESULT STDMETHODCALLTYPE get_Width(OLE_XSIZE_HIMETRIC* v) override { return m_inner->get_Width(v); }
+  HRESULT STDMETHODCALLTYPE get_Height(OLE_YSIZE_HIMETRIC* v) override { return m_inner->get_Height(v); }
+  HRESULT STDMETHODCALLTYPE set_hPal(OLE_HANDLE v) override { return m_inner->set_hPal(v); }
+  HRESULT STDMETHODCALLTYPE get_CurDC(HDC* v) override { return m_inner->get_CurDC(v); }
+  HRESULT STDMETHODCALLTYPE SelectPicture(HDC in, HDC* out, OLE_HANDLE* bitmap) override {
+    return m_inner->SelectPicture(in, out, bitmap);
+  }
+  HRESULT STDMETHODCALLTYPE get_KeepOriginalFormat(BOOL* v) override { return m_inner->get_KeepOriginalFormat(v); }
+  HRESULT STDMETHODCALLTYPE put_KeepOriginalFormat(BOOL v) override { return m_inner->put_KeepOriginalFormat(v); }
+  HRESULT STDMETHODCALLTYPE PictureChanged() override { return m_inner->PictureChanged(); }
+  HRESULT STDMETHODCALLTYPE SaveAsFile(IStream* stream, BOOL save, LONG* size) override {
+    return m_inner->SaveAsFile(stream, save, size);
+  }
+  HRESULT STDMETHODCALLTYPE get_Attributes(DWORD* v) override { return m_inner->get_Attributes(v); }
+
+ private:
+  PictureRef m_inner;
+  std::atomic<ULONG> m_references{1};
+};
+HANDLE GatedPicture::s_gate = ::CreateEventA(nullptr, TRUE, TRUE, nullptr);
+HANDLE GatedPicture::s_waiting = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+std::atomic<int> GatedPicture::s_alive{0};
 
 class AnimatedPictureTest : public ::testing::Test {
  protected:
@@ -356,6 +427,58 @@ TEST_F(AnimatedPictureTest, PaintCopiesTheSurface) {
   const COLORREF shown = ::GetPixel(screen, kLeft + 20, kTop + 15);
   ::ReleaseDC(nullptr, screen);
   EXPECT_EQ(shown, Rgb(kGifRgb[kGreen]));
+}
+
+// --- A drawing thread that does not end in time ----------------------------
+
+class StuckThreadTest : public AnimatedPictureTest {
+ protected:
+  // Animates with gated pictures and closes the gate on the drawing thread.
+  void StartAndHoldTheThread() {
+    const Bytes gif = MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)});
+    ASSERT_TRUE(m_gated.LoadFromFile(WriteFile("stuck.gif", gif)));
+    m_gated.Start();
+    ASSERT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+    ::ResetEvent(GatedPicture::s_waiting);
+    ::ResetEvent(GatedPicture::s_gate);
+    ASSERT_EQ(::WaitForSingleObject(GatedPicture::s_waiting, 5000), WAIT_OBJECT_0);
+  }
+  void TearDown() override {
+    ::SetEvent(GatedPicture::s_gate);
+    m_gated.Clear();
+    AnimatedPictureTest::TearDown();
+  }
+
+  CAnimatedPicture m_gated{&GatedPicture::Decode};
+};
+
+TEST_F(StuckThreadTest, StopGivesUpAfterFiveSecondsAndNoSecondThreadJoinsIt) {
+  StartAndHoldTheThread();
+  const DWORD before = ::GetTickCount();
+  m_gated.Stop();
+  const DWORD waited = ::GetTickCount() - before;
+  EXPECT_GE(waited, 4900u);
+  EXPECT_LT(waited, 7000u);
+
+  EXPECT_FALSE(m_gated.Start());
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1) << "the stuck thread alone";
+
+  // Once it has ended, Start draws again with a new thread.
+  ::SetEvent(GatedPicture::s_gate);
+  ASSERT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+  m_gated.Start();
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+}
+
+TEST_F(StuckThreadTest, ClearLeavesTheFramesToTheStuckThreadUntilItEnds) {
+  StartAndHoldTheThread();
+  m_gated.Clear();
+  EXPECT_EQ(GatedPicture::s_alive.load(), 2) << "both frames still held by the thread";
+  EXPECT_FALSE(m_gated.CopySurfaceTo(m_surfaceDC));
+
+  ::SetEvent(GatedPicture::s_gate);
+  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return GatedPicture::s_alive.load() == 0; }, 3000));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ using PictureRef = ComRef<IPicture>;
 // freed when decoding is over, whatever the outcome; otherwise it stays the
 // caller's. Empty on failure.
 PictureRef DecodePicture(HGLOBAL block, DWORD length, bool streamOwnsBlock);
+using PictureDecoder = PictureRef (*)(HGLOBAL block, DWORD length, bool streamOwnsBlock);
 
 // The picture's natural size in HIMETRIC units (0.01 mm).
 SIZE PictureHimetricSize(IPicture* picture);
