@@ -7,7 +7,7 @@ add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 
 # The class layer that the program's windows are built on.
 file(GLOB afx_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/afx/*.cpp)
-list(FILTER afx_sources EXCLUDE REGEX "winmain\\.cpp$")
+list(FILTER afx_sources EXCLUDE REGEX "(winmain|_test)\\.cpp$")
 add_library(afx STATIC ${afx_sources})
 target_include_directories(afx PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(afx PUBLIC comctl32 shlwapi)

@@ -56,7 +56,10 @@ export DISPLAY=":$(cat "$displayfile")"
 rm -f "$displayfile"
 
 cleanup() {
-  [ "$bare" = 1 ] || wineserver -k 2>/dev/null || true
+  if [ "$bare" = 0 ]; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  fi
   kill "$xvfb" 2>/dev/null || true
   # Whatever else we started lives in this network namespace only.
   local me; me=$(readlink /proc/self/ns/net)

@@ -1,0 +1,203 @@
+// The class layer under Wine: the profile through the real private-profile
+// functions, message-table dispatch, and the dialog's data exchange.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "afx/app.h"
+#include "afx/controls.h"
+#include "afx/ddx.h"
+#include "afx/dialog.h"
+#include "res/resource.h"
+
+namespace {
+
+std::string WindowsDirFile(const std::string& name) {
+  char dir[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(dir, MAX_PATH);
+  return std::string(dir) + "\\" + name;
+}
+
+TEST(Profile, LivesInTheWindowsDirectoryAsDecimalText) {
+  CWinApp* app = AfxGetApp();
+  ASSERT_NE(app, nullptr);
+  app->SetModule(::GetModuleHandleA(nullptr));
+  EXPECT_EQ(app->m_profileName, app->m_appName + ".INI");
+  EXPECT_EQ(std::string(AfxGetAppName()), app->m_appName);
+  const std::string path = WindowsDirFile(app->m_profileName);
+  ::DeleteFileA(path.c_str());
+
+  EXPECT_EQ(static_cast<int>(app->GetProfileIntA("SOUND", "DWHOUR", 7)), 7);
+  EXPECT_TRUE(app->WriteProfileInt("SOUND", "DWHOUR", 23));
+  EXPECT_TRUE(app->WriteProfileInt("SOUND", "DWDAY", -1));
+  EXPECT_EQ(static_cast<int>(app->GetProfileIntA("SOUND", "DWHOUR", 0)), 23);
+  EXPECT_EQ(static_cast<int>(app->GetProfileIntA("SOUND", "DWDAY", 0)), -1);
+  EXPECT_EQ(static_cast<int>(app->GetProfileIntA("OTHER", "DWHOUR", 5)), 5);
+
+  std::ifstream file(path, std::ios::binary);
+  ASSERT_TRUE(file.good()) << path;
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_NE(text.str().find("[SOUND]"), std::string::npos);
+  EXPECT_NE(text.str().find("DWHOUR=23"), std::string::npos);
+  EXPECT_NE(text.str().find("DWDAY=-1"), std::string::npos);
+
+  // Text that is not a number reads as 0, like a missing entry with default 0.
+  ::WritePrivateProfileStringA("SOUND", "DWMIN", "abc", app->m_profileName.c_str());
+  EXPECT_EQ(static_cast<int>(app->GetProfileIntA("SOUND", "DWMIN", 0)), 0);
+  ::DeleteFileA(path.c_str());
+}
+
+constexpr UINT WM_TEST_PLAIN = WM_APP + 1;
+UINT g_registered = ::RegisterWindowMessageA("VaroAfxTestMessage");
+
+class CBaseWnd : public CWnd {
+ public:
+  std::vector<std::string> calls;
+
+ protected:
+  void OnBaseCommand() { calls.push_back("base-cmd"); }
+  void OnOverridden() { calls.push_back("base-overridden"); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CBaseWnd, CWnd)
+  ON_COMMAND(200, OnBaseCommand)
+  ON_COMMAND(201, OnOverridden)
+END_MESSAGE_MAP()
+
+class CDerivedWnd : public CBaseWnd {
+ protected:
+  void OnTimer(UINT_PTR id) { calls.push_back("timer " + std::to_string(id)); }
+  void OnCmd() { calls.push_back("cmd"); }
+  void OnClicked() { calls.push_back("clicked"); }
+  void OnDerivedOverride() { calls.push_back("derived-overridden"); }
+  LRESULT OnPlain(WPARAM wp, LPARAM lp) {
+    calls.push_back("plain");
+    return static_cast<LRESULT>(wp + lp);
+  }
+  LRESULT OnRegistered(WPARAM, LPARAM) {
+    calls.push_back("registered");
+    return 42;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
+  ON_WM_TIMER()
+  ON_COMMAND(100, OnCmd)
+  ON_BN_CLICKED(101, OnClicked)
+  ON_COMMAND(201, OnDerivedOverride)
+  ON_MESSAGE(WM_TEST_PLAIN, OnPlain)
+  ON_REGISTERED_MESSAGE(g_registered, OnRegistered)
+END_MESSAGE_MAP()
+
+TEST(MessageTable, DispatchesByMessageCodeAndIdDerivedFirst) {
+  HWND hwnd = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  CDerivedWnd wnd;
+  ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+  EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), &wnd);
+
+  ::SendMessageA(hwnd, WM_TIMER, 7, 0);
+  ::SendMessageA(hwnd, WM_COMMAND, 100, 0);                            // menu command
+  ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+  ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(101, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(hwnd));
+  ::SendMessageA(hwnd, WM_COMMAND, 200, 0);                            // from the base table
+  ::SendMessageA(hwnd, WM_COMMAND, 201, 0);                            // the derived entry wins
+  ::SendMessageA(hwnd, WM_COMMAND, 999, 0);                            // nobody's: default
+  EXPECT_EQ(::SendMessageA(hwnd, WM_TEST_PLAIN, 2, 3), 5);
+  EXPECT_EQ(::SendMessageA(hwnd, g_registered, 0, 0), 42);
+  const std::vector<std::string> expected = {"timer 7", "cmd", "clicked", "base-cmd", "derived-overridden",
+                                             "plain", "registered"};
+  EXPECT_EQ(wnd.calls, expected);
+
+  // Unhandled messages reach the window's own procedure.
+  ::SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello"));
+  EXPECT_EQ(wnd.GetWindowText(), "hello");
+
+  ::DestroyWindow(hwnd);
+  EXPECT_EQ(wnd.m_hWnd, nullptr);  // detached on the window's last message
+}
+
+// A dialog on the timer window's template that checks its own data exchange.
+class CExchangeDlg : public CDialog {
+ public:
+  CExchangeDlg() : CDialog(IDD_TIMER) {}
+  std::string boxText = "first";
+  CComboBox list;
+  int notificationsSeen = 0;
+  int cancels = 0;
+  bool sendDuringExchange = false;
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override {
+    DDX_Control(dx, IDC_DAYLIST, list);
+    DDX_Text(dx, IDC_TIMERON, boxText);
+    if (sendDuringExchange) SendClick();
+  }
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();  // moves boxText into the control
+    PostMessage(WM_APP + 7);
+    return TRUE;
+  }
+  void OnCancel() override {
+    ++cancels;
+    CDialog::OnCancel();
+  }
+  void OnBoxClicked() { ++notificationsSeen; }
+  LRESULT OnRunChecks(WPARAM, LPARAM) {
+    checksRan = true;
+    listBound = list.m_hWnd == GetDlgItem(IDC_DAYLIST);
+    list.AddString("x");
+    listCount = list.GetCount();
+    textShown = ::IsWindow(GetDlgItem(IDC_TIMERON)) ? CWndText(IDC_TIMERON) : "";
+    ::SetWindowTextA(GetDlgItem(IDC_TIMERON), "second");
+    UpdateData(TRUE);
+    SendClick();                 // outside data exchange: handled
+    sendDuringExchange = true;   // inside: ignored
+    UpdateData(FALSE);
+    sendDuringExchange = false;
+    PostMessage(WM_CLOSE);       // the dialog manager turns it into Cancel
+    return 0;
+  }
+  void SendClick() {
+    SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TIMERON, BN_CLICKED),
+                reinterpret_cast<LPARAM>(GetDlgItem(IDC_TIMERON)));
+  }
+  std::string CWndText(int id) {
+    char buffer[256] = {};
+    ::GetWindowTextA(GetDlgItem(id), buffer, sizeof(buffer));
+    return buffer;
+  }
+  DECLARE_MESSAGE_MAP()
+
+ public:
+  bool checksRan = false, listBound = false;
+  int listCount = 0;
+  std::string textShown;
+};
+
+BEGIN_MESSAGE_MAP(CExchangeDlg, CDialog)
+  ON_BN_CLICKED(IDC_TIMERON, OnBoxClicked)
+  ON_MESSAGE(WM_APP + 7, OnRunChecks)
+END_MESSAGE_MAP()
+
+TEST(Dialog, DataExchangeBindsMovesTextAndLocksOutNotifications) {
+  CExchangeDlg dlg;
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  ASSERT_TRUE(dlg.checksRan);
+  EXPECT_TRUE(dlg.listBound);
+  EXPECT_EQ(dlg.listCount, 1);
+  EXPECT_EQ(dlg.textShown, "first");
+  EXPECT_EQ(dlg.boxText, "second");
+  EXPECT_EQ(dlg.notificationsSeen, 1);
+  EXPECT_EQ(dlg.cancels, 1);
+  EXPECT_EQ(dlg.m_hWnd, nullptr);
+  EXPECT_EQ(dlg.list.m_hWnd, nullptr);
+}
+
+}  // namespace
