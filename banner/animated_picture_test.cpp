@@ -163,8 +163,13 @@ class AnimatedPictureTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    m_window = ::CreateWindowA("STATIC", "", WS_POPUP | SS_NOTIFY | SS_BLACKRECT, kLeft, kTop, 10, 10, nullptr,
-                               nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    // The first window of a process can fail while the prefix's desktop is
+    // still coming up; give it time.
+    for (int attempt = 0; attempt < 100 && m_window == nullptr; ++attempt) {
+      m_window = ::CreateWindowA("STATIC", "", WS_POPUP | SS_NOTIFY | SS_BLACKRECT, kLeft, kTop, 10, 10, nullptr,
+                                 nullptr, ::GetModuleHandleA(nullptr), nullptr);
+      if (m_window == nullptr) ::Sleep(200);
+    }
     ASSERT_NE(m_window, nullptr);
     ASSERT_TRUE(m_picture.SubclassWindow(m_window));
     m_surfaceDC = ::CreateCompatibleDC(nullptr);
@@ -324,6 +329,17 @@ TEST_F(AnimatedPictureTest, MultiFrameGifWithOneDecodableFrameShowsThatFrameStil
   EXPECT_EQ(Pixel(12, 4), Rgb(kGifRgb[kGreen])) << "the frame, at its own place";
   EXPECT_EQ(Pixel(4, 4), kMenuColor);
   EXPECT_EQ(ThreadsInProcess(), m_baseThreads);
+}
+
+TEST_F(AnimatedPictureTest, SampleBannerAnimatesAtItsSize) {
+  const std::string path = BesideExe("sorel-ads.gif");
+  ASSERT_TRUE(m_picture.LoadFromFile(path));
+  EXPECT_TRUE(m_picture.IsAnimation());
+  EXPECT_EQ(ControlSize().cx, 237);
+  EXPECT_EQ(ControlSize().cy, 31);
+  m_picture.Start();
+  // The clock face at the left, drawn by the first frame.
+  EXPECT_TRUE(WaitUntil([&] { return Pixel(10, 15) == RGB(0x8F, 0xB8, 0xE0); }, 3000));
 }
 
 // --- Drawing thread -------------------------------------------------------
