@@ -1,0 +1,97 @@
+// The countdown window, run modally while a helper thread watches and drives
+// it. The count never reaches zero here: that would call the exit for real.
+#include "app/countdown_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/modal_test_support.h"
+#include "res/resource.h"
+
+namespace {
+
+const char kCaptionUtf8[] = "Varo\u3000電源タイマ\u3000Program";
+
+INT_PTR RunCountdown(std::uint32_t action, const std::function<void(HWND)>& watch) {
+  CCountdownDlg dialog(nullptr);
+  dialog.m_action = action;
+  return RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), watch);
+}
+
+void PostKey(HWND hwnd, WPARAM key) {
+  HWND focus = ::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL);
+  ::PostMessageA(focus, WM_KEYDOWN, key, 1);
+  ::PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+struct IconCase {
+  std::uint32_t action;
+  UINT iconId;
+};
+
+class CountdownIcon : public ::testing::TestWithParam<IconCase> {};
+
+TEST_P(CountdownIcon, OpensTopmostWithTheActionsIconAndThirty) {
+  const IconCase c = GetParam();
+  const HICON expected = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.iconId));
+  ASSERT_NE(expected, nullptr);
+  const INT_PTR result = RunCountdown(c.action, [&](HWND hwnd) {
+    EXPECT_EQ(WindowTextOf(::GetDlgItem(hwnd, IDC_COUNT)), "30");
+    EXPECT_TRUE(::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    const HICON shown =
+        reinterpret_cast<HICON>(::SendMessageA(::GetDlgItem(hwnd, IDC_ACTIONICON), STM_GETICON, 0, 0));
+    EXPECT_EQ(shown, expected) << "action 0x" << std::hex << c.action;
+    GUITHREADINFO gui = {sizeof gui};
+    ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(hwnd, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, ::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL));
+    ::PostMessageA(::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(result, 0);
+}
+
+// The first of 0x10, 0x20, 0x40 present decides; none keeps power off.
+INSTANTIATE_TEST_SUITE_P(Actions, CountdownIcon,
+                         ::testing::Values(IconCase{0x10, IDI_POWEROFF}, IconCase{0x20, IDI_LOGOFF},
+                                           IconCase{0x40, IDI_RESTART}, IconCase{0x60, IDI_LOGOFF},
+                                           IconCase{0x70, IDI_POWEROFF}, IconCase{0x00, IDI_POWEROFF},
+                                           IconCase{0x180, IDI_POWEROFF}));
+
+// Enter, Space and Esc all end it at once. Which result Enter gives depends on
+// whether the dialog manager made the focused Cancel the default button (its
+// own command, 0) or not (IDOK); the result is not used, and neither path
+// runs the power step.
+TEST(Countdown, KeysEndItWithoutThePowerStep) {
+  struct KeyCase {
+    WPARAM key;
+    std::vector<INT_PTR> results;
+  };
+  const KeyCase cases[] = {{VK_RETURN, {0, IDOK}}, {VK_SPACE, {0}}, {VK_ESCAPE, {IDCANCEL}}};
+  for (const KeyCase& c : cases) {
+    const INT_PTR result = RunCountdown(0x10, [&](HWND hwnd) { PostKey(hwnd, c.key); });
+    EXPECT_NE(std::find(c.results.begin(), c.results.end(), result), c.results.end())
+        << "key " << c.key << " gave " << result;
+  }
+}
+
+TEST(Countdown, CountsDownOncePerSecondWithATrailingSpace) {
+  std::vector<std::string> seen;
+  const INT_PTR result = RunCountdown(0x10, [&](HWND hwnd) {
+    HWND count = ::GetDlgItem(hwnd, IDC_COUNT);
+    const auto start = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2600)) {
+      const std::string text = WindowTextOf(count);
+      if (seen.empty() || seen.back() != text) seen.push_back(text);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::PostMessageA(::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"30", "29 ", "28 "}));
+}
+
+}  // namespace
