@@ -19,3 +19,8 @@ if(TARGET win_animated_picture_test)
   add_custom_target(banner_test_images DEPENDS ${banner_images})
   add_dependencies(win_animated_picture_test banner_test_images)
 endif()
+
+# Figures for the banner control (scripts/bench-banner.sh runs it under Wine).
+add_executable(banner_bench ${CMAKE_CURRENT_SOURCE_DIR}/banner_bench.cpp)
+target_link_libraries(banner_bench PRIVATE varoapp ${program_libs})
+target_include_directories(banner_bench PRIVATE ${CMAKE_SOURCE_DIR})
