@@ -312,6 +312,34 @@ TEST_F(AnimatedPictureTest, LoadsThatFailLeaveNothingToShow) {
   EXPECT_FALSE(m_picture.Start());
 }
 
+TEST_F(AnimatedPictureTest, MalformedGifsLoadOrFailButNeverCrash) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    BOOL loads;
+  };
+  TestFrame outside = At(0, kRed, 1, 3);
+  outside.left = outside.top = 65000;
+  TestFrame empty = At(1, kGreen, 1, 3);
+  empty.width = empty.height = 0;
+  Bytes cut = MakeGif(24, 8, {At(0, kRed, 1), At(1, kGreen, 1), At(2, kBlue, 1)});
+  cut.resize(cut.size() - 6);  // the last image cut short: two frames stand
+  const Case cases[] = {
+      {"screen too big for a surface", MakeGif(65535, 65535, {At(0, kRed, 1), At(1, kGreen, 1)}), FALSE},
+      {"empty screen", MakeGif(0, 0, {At(0, kRed, 1), At(1, kGreen, 1)}), TRUE},
+      {"frames outside the screen or empty", MakeGif(24, 8, {At(0, kRed, 1), outside, empty}), TRUE},
+      {"last image cut short", cut, TRUE},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Load("malformed.gif", c.bytes), c.loads);
+    m_picture.Start();
+    WaitUntil([] { return false; }, 300);  // a few passes of 100 ms frames
+    m_picture.Stop();
+  }
+  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+}
+
 TEST_F(AnimatedPictureTest, FailedLoadReleasesThePreviousPicture) {
   ASSERT_TRUE(Load("before.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)})));
   m_picture.Start();
