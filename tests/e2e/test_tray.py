@@ -1,0 +1,243 @@
+"""The tray icon and hiding into the tray, end to end on Wine's virtual
+desktop: the icon in the notification area with its tip, its menu, the
+double click, Close, the shell's "TaskbarCreated" broadcast and the exit."""
+import datetime
+import re
+import subprocess
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+from varo_e2e import AppTestCase, parse_info, screenshot
+
+TIP = "電源タイマー"
+COUNTDOWN_TITLE = "Varo\u3000電源タイマ\u3000Program"
+REMOTE_TITLE = "リモート電源オン"
+ICON = (1013, 757)  # the first icon of Wine's notification area on a 1024x768 desktop
+IDCANCEL, IDC_COUNTDOWN_CANCEL = 2, 1060
+WM_TRAY_NOTIFY, TRAY_ID = 0x80F1, 130
+WM_LBUTTONDBLCLK, WM_RBUTTONUP = 0x203, 0x205
+VK_RETURN, VK_UP, VK_DOWN, VK_ESCAPE = 0x0D, 0x26, 0x28, 0x1B
+START_BUTTON_RIGHT = 80  # taskbar buttons of windows start right of the start button
+
+
+class TrayCase(AppTestCase):
+    """A started program and the desktop around it."""
+
+    def start(self, **kwargs):
+        self.app = self.start_app(**kwargs)
+        # Hidden in the tray the window is no longer top-level, and no search
+        # by title finds it: the tests name it by its handle.
+        self.timer = "hwnd:" + self.wait_timer_window()["hwnd"]
+        self.driver("foreground", self.timer)
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.prefix.env, check=True, timeout=30)
+
+    def windows(self):
+        rc, out = self.driver("list")
+        return [parse_info(line) for line in out.splitlines() if line.startswith("hwnd=")]
+
+    def timer_info(self):
+        rc, out = self.driver("info", self.timer)
+        self.assertEqual(rc, 0, out)
+        return parse_info(out)
+
+    def desktop(self):
+        """The desktop window: the parent of every top-level window."""
+        tray = [w for w in self.windows() if w["class"] == "Shell_TrayWnd"]
+        self.assertTrue(tray, "no taskbar on the desktop")
+        return tray[0]["parent"]
+
+    def window_buttons(self):
+        """Visible taskbar buttons of windows (the start button left out)."""
+        rc, out = self.driver("children", "class:Shell_TrayWnd")
+        buttons = [parse_info(line.strip().split(" ", 1)[1]) for line in out.splitlines() if "class=Button" in line]
+        return [b for b in buttons if b["visible"] == "1" and int(b["rect"].split(",")[0]) >= START_BUTTON_RIGHT]
+
+    def tip_at_icon(self, wait=10.0):
+        """Hovers the icon; answers the text of the tooltip that shows, or None."""
+        self.xdotool("mousemove", 500, 500)
+        time.sleep(0.3)
+        self.xdotool("mousemove", ICON[0], ICON[1])
+        time.sleep(0.2)
+        self.xdotool("mousemove", ICON[0] + 1, ICON[1])
+        deadline = time.monotonic() + wait
+        while time.monotonic() < deadline:
+            tips = [w for w in self.windows() if w["class"] == "tooltips_class32" and w["visible"] == "1"]
+            if tips:
+                return tips[0]["title"]
+            time.sleep(0.25)
+        return None
+
+    def open_menu(self):
+        """Right-clicks the icon; answers the menu window's info."""
+        self.xdotool("mousemove", ICON[0], ICON[1], "click", 3)
+        return self.wait_menu()
+
+    def wait_menu(self, timeout=15.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            menus = [w for w in self.windows() if w["class"] == "#32768" and w["visible"] == "1"]
+            if menus:
+                return menus[0]
+            time.sleep(0.2)
+        self.fail("the tray menu did not open")
+
+    def choose(self, *keys):
+        """Keys for the open menu: they reach the menu loop of the program's thread."""
+        for key in keys:
+            self.driver("key", self.timer, key)
+
+    def hide_by_close(self):
+        self.driver("click", self.timer, IDCANCEL)
+        rc, out = self.driver("wait-hidden", self.timer, 15000, timeout=60)
+        self.assertEqual(rc, 0, out)
+
+    def assert_shown_in_front(self):
+        rc, out = self.driver("wait-visible", self.timer, 15000, timeout=60)
+        self.assertEqual(rc, 0, "timer window not shown again: " + out)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and self.timer_info()["foreground"] != "1":
+            time.sleep(0.2)
+        info = self.timer_info()
+        self.assertEqual(info["foreground"], "1", info)
+        self.assertEqual(info["parent"], self.desktop(), "still under the hidden owner")
+        self.assertEqual(len(self.window_buttons()), 1)
+        return info
+
+    def black_fraction(self, rect):
+        """Share of pure black pixels of the screen inside rect (l, t, r, b)."""
+        shot = Path(tempfile.mkdtemp(dir=self.prefix.path)) / "shot.png"
+        screenshot(shot, self.prefix.env["DISPLAY"])
+        l, t, r, b = rect
+        out = subprocess.run(["/usr/bin/convert", str(shot), "-crop", "%dx%d+%d+%d" % (r - l, b - t, l, t),
+                              "-fill", "white", "+opaque", "black", "-colorspace", "gray",
+                              "-format", "%[fx:1-mean]", "info:"],
+                             stdout=subprocess.PIPE, check=True, timeout=60).stdout.decode()
+        return float(out)
+
+
+class IconAndMenu(TrayCase):
+    def test_icon_shows_its_tip_and_right_click_opens_the_menu_at_it(self):
+        self.start()
+        self.assertEqual(self.tip_at_icon(), TIP)
+        menu = self.open_menu()
+        self.assertEqual(menu["pid"], self.timer_info()["pid"])
+        l, t, r, b = map(int, menu["rect"].split(","))
+        # Five items: four lines of text and a separator, near the icon.
+        self.assertTrue(60 <= b - t <= 120, menu["rect"])
+        self.assertTrue(l <= ICON[0] <= r + 4 and t <= ICON[1] + 4, menu["rect"])
+        shot = self.prefix.path / "tray-menu.png"
+        screenshot(shot, self.prefix.env["DISPLAY"])
+        self.assertTrue(shot.exists())
+        self.choose(VK_ESCAPE)
+        self.assertIsNone(self.app.poll())
+
+    def test_items_by_position_run_their_commands(self):
+        self.start()
+        self.hide_by_close()
+        # First item (the default): the timer window.
+        self.open_menu()
+        self.choose(VK_DOWN, VK_RETURN)
+        self.assert_shown_in_front()
+        # Two steps down skip the separator: remote power on.
+        self.open_menu()
+        self.choose(VK_DOWN, VK_DOWN, VK_RETURN)
+        rc, out = self.driver("wait-visible", "title:" + REMOTE_TITLE, 20000, timeout=60)
+        self.assertEqual(rc, 0, "remote power-on window did not open: " + out)
+
+    def test_other_icon_id_does_nothing(self):
+        self.start()
+        self.hide_by_close()
+        for mouse in (WM_RBUTTONUP, WM_LBUTTONDBLCLK):
+            rc, out = self.driver("send", self.timer, WM_TRAY_NOTIFY, TRAY_ID + 1, mouse)
+            self.assertEqual((rc, out), (0, "result=0"))
+        time.sleep(1.5)
+        self.assertFalse([w for w in self.windows() if w["class"] == "#32768" and w["visible"] == "1"])
+        self.assertEqual(self.timer_info()["visible"], "0")
+        # The same notification with the icon's own id does act.
+        self.driver("post", self.timer, WM_TRAY_NOTIFY, TRAY_ID, WM_LBUTTONDBLCLK)
+        self.assert_shown_in_front()
+
+
+class HideAndRestore(TrayCase):
+    def test_double_click_brings_the_window_back_repainted_and_in_front(self):
+        self.start()
+        before = self.timer_info()
+        self.assertEqual(len(self.window_buttons()), 1)
+        self.hide_by_close()
+        self.xdotool("mousemove", ICON[0], ICON[1], "click", "--repeat", 2, "--delay", 80, 1)
+        info = self.assert_shown_in_front()
+        self.assertEqual(info["rect"], before["rect"])
+        l, t, r, b = map(int, info["rect"].split(","))
+        # A window shown again without a repaint keeps a black client area;
+        # the banner strip is the only black the window draws itself.
+        time.sleep(1.0)
+        self.assertLess(self.black_fraction((l, t, r, b)), 0.2)
+
+    def test_close_removes_window_and_taskbar_button_while_the_tick_runs(self):
+        due = datetime.datetime.now() + datetime.timedelta(seconds=25)
+        self.prefix.write_ini("SOUND", {"DWSTART": 1, "DWACTION": 16, "DWHOUR": due.hour,
+                                        "DWMIN": due.minute, "DWSEC": due.second, "DWDAY": 0})
+        self.start()
+        self.assertEqual(len(self.window_buttons()), 1)
+        self.hide_by_close()
+        info = self.timer_info()
+        self.assertEqual(info["visible"], "0")
+        self.assertNotEqual(info["parent"], self.desktop())
+        self.assertEqual(self.window_buttons(), [])
+        self.assertEqual(self.tip_at_icon(), TIP)
+        rc, out = self.driver("wait-visible", "title:" + COUNTDOWN_TITLE, 60000, timeout=90)
+        self.assertEqual(rc, 0, "no countdown from the hidden window's tick: " + out)
+        self.driver("click", "title:" + COUNTDOWN_TITLE, IDC_COUNTDOWN_CANCEL)
+        self.assertIsNone(self.app.poll())
+
+
+class ShellBroadcastAndExit(TrayCase):
+    def notify_calls(self):
+        """Shell_NotifyIconA calls in the relay trace: (message, record, result)."""
+        text = self.log.read_bytes().decode("latin-1")
+        calls = re.findall(r"Call shell32\.Shell_NotifyIconA\(([0-9a-f]+),([0-9a-f]+)\).*?"
+                           r"Ret  shell32\.Shell_NotifyIconA\(\) retval=([0-9a-f]+)", text, re.S)
+        return [(int(m, 16), r, int(v, 16)) for m, r, v in calls]
+
+    def start_traced(self):
+        self.prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude", "shell32.Shell_NotifyIconA")
+        self.log = self.prefix.path / "relay.log"
+        self.start(extra_env={"WINEDEBUG": "+relay"}, log=self.log)
+
+    def test_taskbar_created_from_another_program_adds_the_icon_again(self):
+        self.start_traced()
+        self.assertEqual([c[0] for c in self.notify_calls()], [0])
+        rc, out = self.driver("broadcast", "TaskbarCreated")
+        self.assertEqual(rc, 0, out)
+        deadline = time.monotonic() + 15
+        while time.monotonic() < deadline and len(self.notify_calls()) < 2:
+            time.sleep(0.2)
+        calls = self.notify_calls()
+        # The same record goes to the shell again as an add. Wine's shell still
+        # holds the icon and refuses a second add of it; the icon stays with its tip.
+        self.assertEqual([c[0] for c in calls], [0, 0])
+        self.assertEqual(calls[1][1], calls[0][1])
+        self.assertEqual(self.tip_at_icon(), TIP)
+        self.open_menu()
+        self.choose(VK_ESCAPE)
+
+    def test_exit_item_removes_the_icon_and_ends_the_process(self):
+        self.start_traced()
+        self.hide_by_close()
+        self.open_menu()
+        self.choose(VK_UP, VK_RETURN)  # up from no selection: the last item
+        self.assertEqual(self.app.wait(timeout=60), 0)
+        calls = self.notify_calls()
+        self.assertEqual([c[0] for c in calls], [0, 2])  # add, then one delete
+        self.assertEqual(calls[1][2], 1)
+        rc, out = self.driver("wait-gone", self.timer, 10000, timeout=60)
+        self.assertEqual(rc, 0, out)
+        self.assertIsNone(self.tip_at_icon(wait=4.0))
+
+
+if __name__ == "__main__":
+    unittest.main()
