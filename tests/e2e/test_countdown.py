@@ -1,0 +1,402 @@
+"""The countdown and the power action, the about box and help, end to end.
+
+Every scenario traces the program's calls with Wine's relay channel: the
+exit call cannot be observed any other way, since it ends every process of
+the prefix (the driver included). Timestamps in the trace count on the
+host's raw monotonic clock, which the scenarios map to wall-clock time.
+
+Only one scenario waits the real 30 seconds; the others either cancel early
+or run the test build (test-hooks/VaroTimer.exe), whose countdown starts at
+VARO_TEST_COUNTDOWN_FROM. The shipped program lacks that hook.
+
+Benchmark (inside the sandbox): python3 test_countdown.py bench [FIRES]
+prints the delay from the scheduled second to the visible countdown.
+"""
+import datetime
+import os
+import re
+import shutil
+import statistics
+import sys
+import time
+import unittest
+from pathlib import Path
+
+from varo_e2e import EXE, TIMER_TITLE, AppTestCase, Prefix, parse_info, stop
+
+TIMER = "title:" + TIMER_TITLE
+COUNTDOWN = "title:Varo\u3000電源タイマ\u3000Program"
+ABOUT = "title:VaroShutdown Information"
+HELP_TITLE = "電源タイマープログラム ヘルプ"
+HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", EXE.parent / "test-hooks" / "VaroTimer.exe"))
+HOOK_NAME = b"VARO_TEST_COUNTDOWN_FROM"
+
+IDOK, TIMERON, POWEROFF, LOGOFF, RESTART, PICKER = 1, 1057, 1054, 1055, 1056, 1058
+COUNT, CANCEL, ACTIONICON, VERSION = 1059, 1060, 1061, 1012
+WM_SYSCOMMAND, SC_CLOSE, STM_GETICON, VK_ESCAPE = 0x112, 0xF060, 0x173, 0x1B
+ID_TRAY_HELP = 32773
+SCHEDULE_TIMER = 0x65
+
+RELAY_CALLS = ";".join([
+    "user32.ExitWindowsEx", "user32.SetWindowTextA", "user32.PostMessageA", "user32.SetWindowPos",
+    "user32.SetTimer", "user32.KillTimer", "advapi32.AdjustTokenPrivileges",
+    "kernel32.LoadLibraryA", "kernel32.GetProcAddress"])
+
+CALL_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):Call (\w+)\.(\w+)\((.*)\) ret=[0-9a-f]+$")
+PROC_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):Call window proc [0-9A-F]+ "
+                     r"\(hwnd=([0-9A-F]+),msg=(\w+),wp=([0-9a-f]+),lp=([0-9a-f]+)\)$")
+
+
+class Relay:
+    """The program's relay trace: API calls and window messages, in order."""
+
+    def __init__(self, path):
+        self.path = path
+        self.events = []
+        self.refresh()
+
+    def refresh(self):
+        self.events = []
+        if not Path(self.path).exists():
+            return self
+        seen_messages = set()
+        for line in Path(self.path).read_bytes().decode("utf-8", "replace").splitlines():
+            m = CALL_RE.match(line)
+            if m:
+                ts, tid, dll, fn, args = m.groups()
+                self.events.append(("call", float(ts), tid, fn, args))
+                continue
+            m = PROC_RE.match(line)
+            if m:
+                ts, tid, hwnd, msg, wp, lp = m.groups()
+                # A subclassed window logs each message once per procedure in its chain.
+                key = (ts, hwnd, msg, wp, lp)
+                if key not in seen_messages:
+                    seen_messages.add(key)
+                    self.events.append(("msg", float(ts), tid, int(hwnd, 16), msg, int(wp, 16)))
+        return self
+
+    def calls(self, fn, since=0.0):
+        return [(e[1], e[4]) for e in self.events if e[0] == "call" and e[3] == fn and e[1] >= since]
+
+    def messages(self, hwnd, msg, since=0.0):
+        return [(e[1], e[5]) for e in self.events if e[0] == "msg" and e[3] == hwnd and e[4] == msg
+                and e[1] >= since]
+
+    def timers_set(self, timer_id, since=0.0):
+        return [(ts, int(args.split(",")[0], 16)) for ts, args in self.calls("SetTimer", since)
+                if int(args.split(",")[1], 16) == timer_id]
+
+    def count_texts(self, since=0.0):
+        """The countdown's texts (a number and one space), with their times."""
+        texts = []
+        for ts, args in self.calls("SetWindowTextA", since):
+            m = re.search(r'"(-?\d+ )"$', args)
+            if m:
+                texts.append((ts, m.group(1)))
+        return texts
+
+    def exit_flags(self):
+        return [int(args.split(",")[0], 16) for _, args in self.calls("ExitWindowsEx")]
+
+
+def raw_clock_offset():
+    """Wall-clock time minus the raw monotonic clock that Wine's timestamps use."""
+    return time.time() - time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
+
+
+class CountdownCase(AppTestCase):
+    """Starts the program with an enabled schedule far from now, traced."""
+
+    exe = None  # None: the shipped program; else a path to copy over it
+
+    def start_traced(self, action, extra_env=None):
+        if self.exe is not None:
+            shutil.copy2(self.exe, self.prefix.app_dir / "VaroTimer.exe")
+        self.prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude", RELAY_CALLS)
+        far = datetime.datetime.now() - datetime.timedelta(hours=1)
+        self.prefix.write_ini("SOUND", {"DWSTART": 1, "DWACTION": action, "DWHOUR": far.hour,
+                                        "DWMIN": far.minute, "DWSEC": 0, "DWDAY": 0})
+        self.log = self.prefix.path / "relay.log"
+        env = {"WINEDEBUG": "+timestamp,+relay"}
+        env.update(extra_env or {})
+        self.offset = raw_clock_offset()
+        self.start_app(extra_env=env, log=self.log)
+        self.timer = int(self.wait_timer_window()["hwnd"], 16)
+        self.relay = Relay(self.log)
+
+    def wall(self, ts):
+        return ts + self.offset
+
+    def wall_to_ts(self, wall):
+        return wall - self.offset
+
+    def driver_item_hwnd(self, parent, item_id):
+        rc, out = self.driver("children", "hwnd:0x%x" % parent)
+        for line in out.splitlines():
+            line = line.strip()
+            if line.startswith("id=%d " % item_id):
+                return int(parse_info(line.split(" ", 1)[1])["hwnd"], 16)
+        self.fail("no item %d in %s" % (item_id, out))
+
+    def apply_schedule(self, lead=6):
+        """Sets the picker `lead` seconds ahead and presses Apply; answers the
+        scheduled second (wall clock). The box is clicked off and on again to
+        enable Apply, as a picker change would."""
+        for _ in range(2):
+            self.assertEqual(self.driver("click", TIMER, TIMERON)[0], 0)
+        fire = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=lead)
+        self.assertEqual(self.driver("settime", TIMER, PICKER, fire.strftime("%H:%M:%S"))[0], 0)
+        self.assertEqual(self.driver("click", TIMER, IDOK)[0], 0)
+        self.assertLess(time.time(), fire.timestamp() - 1, "Apply came too late for the scheduled second")
+        return fire.timestamp()
+
+    def wait_countdown(self, timeout_ms=30000):
+        rc, out = self.driver("wait-visible", COUNTDOWN, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        self.assertEqual(rc, 0, "countdown did not appear: " + out)
+        return parse_info(out)
+
+    def shown_at(self, hwnd):
+        """Wall-clock time at which the window was shown, from the trace."""
+        shows = [ts for ts, wp in self.relay.refresh().messages(hwnd, "WM_SHOWWINDOW") if wp == 1]
+        self.assertTrue(shows, "no WM_SHOWWINDOW for the countdown in the trace")
+        return self.wall(shows[0])
+
+    def icon_of(self, target):
+        rc, out = self.driver("send", target, STM_GETICON, 0, 0)
+        self.assertEqual(rc, 0, out)
+        return int(out.split("=")[1])
+
+    def timer_icons(self):
+        """The icons above the timer window's radio buttons, by action, from
+        their left-to-right order (power off, log off, restart)."""
+        rc, out = self.driver("children", TIMER)
+        icons = []
+        for line in out.splitlines():
+            info = parse_info(line.strip())
+            if info.get("class") == "Static" and int(info["style"], 16) & 0x1F == 3:  # SS_ICON
+                icons.append((int(info["rect"].split(",")[0]), "hwnd:" + info["hwnd"]))
+        self.assertEqual(len(icons), 3, out)
+        icons.sort()
+        return {0x10: self.icon_of(icons[0][1]), 0x20: self.icon_of(icons[1][1]),
+                0x40: self.icon_of(icons[2][1])}
+
+    def assert_no_power_step(self):
+        relay = self.relay.refresh()
+        self.assertEqual(relay.exit_flags(), [])
+        self.assertEqual([a for _, a in relay.calls("PostMessageA") if a.startswith("%08x,00000010," % self.timer)],
+                         [])
+        rc, out = self.driver("info", TIMER)
+        self.assertEqual(parse_info(out)["visible"], "1", "the timer window did not stay as it was")
+
+
+class Cancelled(CountdownCase):
+    exe = None
+
+    def test_fire_opens_topmost_countdown_with_icon_and_cancel_silences_until_apply(self):
+        self.start_traced(0x40)
+        icons = self.timer_icons()
+        fire = self.apply_schedule()
+        info = self.wait_countdown()
+        countdown = int(info["hwnd"], 16)
+        delay = self.shown_at(countdown) - fire
+        # The tick's phase within the second is arbitrary: the window shows up
+        # to one tick period after the second begins, plus its creation.
+        self.assertGreaterEqual(delay, 0.0)
+        self.assertLess(delay, 1.5)
+        self.assertTrue(int(info["exstyle"], 16) & 0x8, "not WS_EX_TOPMOST")
+        self.assertEqual(int(info["owner"], 16), self.timer)
+        self.assertEqual(self.icon_of("hwnd:0x%x" % self.driver_item_hwnd(countdown, ACTIONICON)), icons[0x40])
+
+        self.wait_until(lambda: len(self.relay.refresh().count_texts(self.wall_to_ts(fire))) >= 2, timeout=10,
+                        message="two ticks of the countdown")
+        self.assertEqual(self.driver("click", COUNTDOWN, CANCEL)[0], 0)
+        self.assertEqual(self.driver("wait-gone", COUNTDOWN, 10000)[0], 0)
+        cancelled = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
+        texts = [t for _, t in self.relay.refresh().count_texts(self.wall_to_ts(fire))]
+        self.assertEqual(texts[:2], ["29 ", "28 "])
+        self.assertEqual(texts, ["%d " % n for n in range(29, 29 - len(texts), -1)])
+        self.assert_no_power_step()
+
+        # The picker now names a second a few seconds ahead, but without
+        # Apply the tick stays off: nothing fires.
+        ahead = datetime.datetime.now() + datetime.timedelta(seconds=4)
+        self.assertEqual(self.driver("settime", TIMER, PICKER, ahead.strftime("%H:%M:%S"))[0], 0)
+        self.assertEqual(self.driver("wait-visible", COUNTDOWN, 7000, timeout=40)[0], 1)
+        self.assertEqual(self.relay.refresh().timers_set(SCHEDULE_TIMER, cancelled), [])
+
+        # The next Apply arms it again.
+        fire = self.apply_schedule()
+        self.wait_countdown()
+        self.assertEqual(len(self.relay.refresh().timers_set(SCHEDULE_TIMER, cancelled)), 1)
+        self.assertEqual(self.driver("click", COUNTDOWN, CANCEL)[0], 0)
+        self.assertEqual(self.driver("wait-gone", COUNTDOWN, 10000)[0], 0)
+        self.assert_no_power_step()
+
+    def test_escape_ends_it_like_cancel(self):
+        self.start_traced(0x20)
+        icons = self.timer_icons()
+        self.apply_schedule()
+        info = self.wait_countdown()
+        self.assertEqual(self.icon_of("hwnd:0x%x" % self.driver_item_hwnd(int(info["hwnd"], 16), ACTIONICON)),
+                         icons[0x20])
+        self.assertEqual(self.driver("key", COUNTDOWN, VK_ESCAPE)[0], 0)
+        self.assertEqual(self.driver("wait-gone", COUNTDOWN, 10000)[0], 0)
+        time.sleep(2)
+        self.assert_no_power_step()
+
+
+
+class RunToZeroCase(CountdownCase):
+    """The test build counts from 2; then the exit call ends the prefix."""
+
+    exe = HOOKED_EXE
+
+    def run_to_zero(self, action):
+        self.start_traced(action, {"VARO_TEST_COUNTDOWN_FROM": "2"})
+        fire = self.apply_schedule()
+        self.wait_countdown()
+        self.wait_until(lambda: self.relay.refresh().exit_flags(), timeout=20, message="the exit call")
+        time.sleep(2)  # let the trace of what follows the call arrive
+        relay = self.relay.refresh()
+        since = fire - self.offset
+        texts = relay.count_texts(since)
+        self.assertEqual([t for _, t in texts], ["1 ", "0 "])
+        (exit_ts, _), = relay.calls("ExitWindowsEx")
+        self.assertGreaterEqual(exit_ts, texts[-1][0])
+        privilege = relay.calls("AdjustTokenPrivileges", since)
+        self.assertTrue(privilege and privilege[0][0] <= exit_ts, "no shutdown privilege before the exit call")
+        # Then the timer window is told to close, and hides as its Close button does.
+        posts = [ts for ts, a in relay.calls("PostMessageA") if a.startswith("%08x,00000010," % self.timer)]
+        self.assertTrue(posts and posts[0] >= exit_ts, "no WM_CLOSE to the timer window after the exit call")
+        hidden = [ts for ts, wp in relay.messages(self.timer, "WM_SHOWWINDOW", posts[0]) if wp == 0]
+        self.assertTrue(hidden, "the timer window did not hide after the fire")
+        return relay.exit_flags()
+
+
+class RunToZero(RunToZeroCase):
+    def test_power_off_calls_exit_with_13(self):
+        self.assertEqual(self.run_to_zero(0x10), [0xD])
+
+    def test_restart_calls_exit_with_6(self):
+        self.assertEqual(self.run_to_zero(0x40), [0x6])
+
+    def test_log_off_calls_exit_with_4(self):
+        self.assertEqual(self.run_to_zero(0x20), [0x4])
+
+
+class RunToZeroOnOlderSystem(RunToZeroCase):
+    """A prefix reporting the older consumer family (platform id 1): log off
+    cannot be forced there; the other actions still are."""
+
+    # Per program, through Wine's own setting: winecfg offers no such version
+    # in a 64-bit prefix.
+    def start_traced(self, action, extra_env=None):
+        self.prefix.reg_add("HKCU\\Software\\Wine\\AppDefaults\\VaroTimer.exe", "Version", "win98")
+        super().start_traced(action, extra_env)
+
+    def test_log_off_calls_exit_with_0(self):
+        self.assertEqual(self.run_to_zero(0x20), [0x0])
+
+    def test_power_off_calls_exit_with_13(self):
+        self.assertEqual(self.run_to_zero(0x10), [0xD])
+
+
+class FullCountdown(CountdownCase):
+    """The one scenario that waits the shipped program's full 30 seconds."""
+
+    exe = None
+
+    def test_thirty_real_seconds_then_power_off(self):
+        self.start_traced(0x10)
+        fire = self.apply_schedule()
+        info = self.wait_countdown()
+        shown = self.shown_at(int(info["hwnd"], 16))
+        self.wait_until(lambda: self.relay.refresh().exit_flags(), timeout=60, message="the exit call")
+        relay = self.relay.refresh()
+        texts = relay.count_texts(fire - self.offset)
+        self.assertEqual([t for _, t in texts], ["%d " % n for n in range(29, -1, -1)])
+        gaps = [b[0] - a[0] for a, b in zip(texts, texts[1:])]
+        self.assertTrue(all(0.8 < g < 1.2 for g in gaps), gaps)
+        (exit_ts, _), = relay.calls("ExitWindowsEx")
+        self.assertAlmostEqual(self.wall(exit_ts) - shown, 30.0, delta=1.0)
+        self.assertEqual(relay.exit_flags(), [0xD])
+
+
+class AboutAndHelp(CountdownCase):
+    exe = None
+
+    def test_about_box_from_system_commands_16_and_0x1f(self):
+        self.start_traced(0x10)
+        for command in (0x10, 0x1F):
+            self.assertEqual(self.driver("post", TIMER, WM_SYSCOMMAND, command, 0)[0], 0)
+            rc, out = self.driver("wait-visible", ABOUT, 20000, timeout=50)
+            self.assertEqual(rc, 0, out)
+            self.assertEqual(int(parse_info(out)["owner"], 16), self.timer)
+            rc, out = self.driver("item", ABOUT, VERSION)
+            self.assertEqual(out.partition(" text=")[2], "1, 0, 0, 4")
+            self.assertEqual(self.driver("click", ABOUT, IDOK)[0], 0)
+            self.assertEqual(self.driver("wait-gone", ABOUT, 10000)[0], 0)
+        # The window's own commands keep their default handling: close hides it.
+        self.assertEqual(self.driver("post", TIMER, WM_SYSCOMMAND, SC_CLOSE, 0)[0], 0)
+        self.assertEqual(self.driver("wait-hidden", TIMER, 10000)[0], 0)
+        self.assertEqual(self.driver("find", ABOUT)[0], 1)
+
+    def test_help_opens_our_file_once_loaded(self):
+        self.assertTrue((self.prefix.app_dir / "VaroTimer.chm").exists(), "VaroTimer.chm is not beside the exe")
+        self.start_traced(0x10)
+        self.assertEqual(self.driver("command", TIMER, ID_TRAY_HELP)[0], 0)
+        rc, out = self.driver("wait-visible", "class:HH Parent", 30000, timeout=60)
+        self.assertEqual(rc, 0, out)
+        first = parse_info(out)
+        self.assertEqual(first["title"], HELP_TITLE)
+        self.assertNotEqual(int(first["owner"], 16), self.timer)
+        self.assertEqual(self.driver("command", TIMER, ID_TRAY_HELP)[0], 0)
+        time.sleep(3)
+        relay = self.relay.refresh()
+        loads = [a for _, a in relay.calls("LoadLibraryA") if "hhctrl" in a.lower()]
+        lookups = [a for _, a in relay.calls("GetProcAddress") if a.endswith(",0000000e")]
+        self.assertEqual(len(loads), 1, loads)
+        self.assertEqual(len(lookups), 1, lookups)
+        rc, out = self.driver("list")
+        self.assertEqual(out.count("class=HH Parent"), 1, out)
+
+
+class ShippedProgram(unittest.TestCase):
+    def test_carries_no_test_hook(self):
+        self.assertNotIn(HOOK_NAME, EXE.read_bytes())
+        self.assertIn(HOOK_NAME, HOOKED_EXE.read_bytes(), "the test build lost its hook")
+
+
+def bench(fires):
+    """Delay from the scheduled second to the visible countdown, over several
+    fires of one running program (cancelled each time)."""
+
+    class Bench(Cancelled):
+        def runTest(self):
+            pass
+
+    case = Bench()
+    case.setUp()
+    delays = []
+    try:
+        case.start_traced(0x10)
+        for _ in range(fires):
+            fire = case.apply_schedule(lead=5)
+            info = case.wait_countdown()
+            delays.append(case.shown_at(int(info["hwnd"], 16)) - fire)
+            case.driver("click", COUNTDOWN, CANCEL)
+            case.driver("wait-gone", COUNTDOWN, 10000)
+            print("fire %2d: %.3f s" % (len(delays), delays[-1]), flush=True)
+    finally:
+        case.tearDown()
+    print("delay from the scheduled second to the countdown window over %d fires: "
+          "min %.3f s, median %.3f s, max %.3f s" % (len(delays), min(delays), statistics.median(delays),
+                                                    max(delays)))
+
+
+if __name__ == "__main__":
+    if len(sys.argv) > 1 and sys.argv[1] == "bench":
+        bench(int(sys.argv[2]) if len(sys.argv) > 2 else 10)
+    else:
+        unittest.main()
