@@ -18,7 +18,7 @@ BANNER_NAME = "sorel-ads.gif"
 TIMER = "title:" + TIMER_TITLE
 REMOTE_TITLE = "リモート電源オン"
 IDC_BANNER, IDC_REMOTE_BANNER = 1013, 1014
-ID_TRAY_SHOWTIMER, ID_TRAY_REMOTE = 32771, 32772
+ID_TRAY_SHOWTIMER, ID_TRAY_REMOTE, ID_APP_EXIT = 32771, 32772, 57665
 WM_CLOSE = 0x10
 INTERNET_SETTINGS = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"
 
@@ -211,6 +211,29 @@ class BannerKept(BannerCase):
         delay = shown - self.site.times[0]
         self.assertLess(delay, 6.0, "window %.1f s after the request" % delay)
         self.assert_previous_banner_shown()
+
+    def test_program_ends_while_an_abandoned_download_still_hangs(self):
+        # A proxy whose queue is full never answers the connect.
+        import socket
+        listener = socket.socket()
+        listener.bind(("127.0.0.1", 0))
+        listener.listen(0)
+        fillers = []
+        for _ in range(4):
+            s = socket.socket()
+            s.setblocking(False)
+            s.connect_ex(listener.getsockname())
+            fillers.append(s)
+        try:
+            self.use_proxy(listener.getsockname()[1])
+            self.start_timer()
+            self.assert_previous_banner_shown()
+            self.assertEqual(self.driver("command", self.timer, ID_APP_EXIT)[0], 0)
+            self.app.wait(timeout=30)
+        finally:
+            for s in fillers:
+                s.close()
+            listener.close()
 
 
 class BannerClick(BannerCase):
