@@ -162,6 +162,13 @@ class RemoteDialogCase(AppTestCase):
         self.assertEqual(self.driver("click", BOX, IDOK)[0], 0)
         self.assertEqual(self.driver("wait-gone", BOX, 10000, timeout=40)[0], 0)
 
+    def expect_file(self, expected):
+        """The program writes the file inside the button's handler; give it time."""
+        deadline = time.monotonic() + 15
+        while self.file_bytes() != expected and time.monotonic() < deadline:
+            time.sleep(0.25)
+        self.assertEqual(self.file_bytes(), expected)
+
     def file_bytes(self):
         return self.list_path.read_bytes() if self.list_path.exists() else None
 
@@ -185,18 +192,18 @@ class RemoteList(RemoteDialogCase):
         self.assertEqual([self.text(p) for p in MAC_PARTS], ["00", "11", "22", "33", "44", "55"])
         self.press(ADD)
         pc1 = ("PC1", "00-11-22-33-44-55", "40000")
-        self.assertEqual(self.file_bytes(), list_file(pc1))
+        self.expect_file(list_file(pc1))
         self.assertEqual(len(self.file_bytes()), 36)
 
         # A new entry goes on top; case makes another address.
         self.fill_form("PC2", "aa-bb-cc-dd-ee-ff")
         self.press(ADD)
         pc2 = ("PC2", "aa-bb-cc-dd-ee-ff", "40000")
-        self.assertEqual(self.file_bytes(), list_file(pc2, pc1))
+        self.expect_file(list_file(pc2, pc1))
         self.fill_form("PC3", "AA-BB-CC-DD-EE-FF")
         self.press(ADD)
         pc3 = ("PC3", "AA-BB-CC-DD-EE-FF", "40000")
-        self.assertEqual(self.file_bytes(), list_file(pc3, pc2, pc1))
+        self.expect_file(list_file(pc3, pc2, pc1))
         self.assertEqual(self.row_count(), 3)
 
         # The exact address again: refused with its message.
@@ -223,7 +230,7 @@ class RemoteList(RemoteDialogCase):
         self.fill_form("server", "01-02-03-04-05-06")
         self.press(UPDATE)
         server = ("server", "01-02-03-04-05-06", "40000")
-        self.assertEqual(self.file_bytes(), list_file(pc3, pc2, server))
+        self.expect_file(list_file(pc3, pc2, server))
 
         # Update with a missing part: the row takes the name, the file keeps the old one.
         self.clear_field(NAME)
@@ -238,23 +245,23 @@ class RemoteList(RemoteDialogCase):
         self.assertEqual(self.selected_row(), 2)
         self.press(DELETE)
         self.assertEqual(self.row_count(), 2)
-        self.assertEqual(self.file_bytes(), list_file(pc3, pc2))
+        self.expect_file(list_file(pc3, pc2))
 
         # Delete with nothing selected rewrites the unchanged list.
         self.assertEqual(self.selected_row(), -1)
         self.list_path.write_bytes(b"stale")
         self.press(DELETE)
-        self.assertEqual(self.file_bytes(), list_file(pc3, pc2))
+        self.expect_file(list_file(pc3, pc2))
 
     def test_list_survives_a_restart(self):
         self.open_remote()
         self.fill_form("PC1", "00-11-22-33-44-55")
         self.press(ADD)
+        self.expect_file(list_file(("PC1", "00-11-22-33-44-55", "40000")))
         self.fill_form("PC2", "10-20-30-40-50-60")
         self.press(ADD)
-        saved = self.file_bytes()
-        self.assertEqual(saved, list_file(("PC2", "10-20-30-40-50-60", "40000"),
-                                          ("PC1", "00-11-22-33-44-55", "40000")))
+        saved = list_file(("PC2", "10-20-30-40-50-60", "40000"), ("PC1", "00-11-22-33-44-55", "40000"))
+        self.expect_file(saved)
         for proc in self.procs:
             proc.kill()
             proc.wait(timeout=30)
@@ -321,7 +328,8 @@ print(json.dumps(got), flush=True)
             self.listener.kill()
             self.listener.wait(timeout=10)
         if self.veth_up:
-            subprocess.run(["ip", "link", "del", "vwake0"], check=False)
+            # Gone already when the listener's namespace ended with it.
+            subprocess.run(["ip", "link", "del", "vwake0"], check=False, stderr=subprocess.DEVNULL)
         super().tearDown()
 
     def start_listener(self, seconds):
@@ -349,6 +357,7 @@ print(json.dumps(got), flush=True)
         self.open_remote()
         self.fill_form("PC1", "00-11-22-33-44-55")
         self.press(ADD)
+        self.expect_file(list_file(("PC1", "00-11-22-33-44-55", "40000")))
         self.click_row(0)
         self.assertEqual(self.selected_row(), 0)
 
