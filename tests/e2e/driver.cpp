@@ -66,6 +66,12 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
+BOOL CALLBACK FindInChildrenProc(HWND top, LPARAM lp) {
+  FindState* st = reinterpret_cast<FindState*>(lp);
+  EnumChildWindows(top, FindProc, lp);
+  return st->found ? FALSE : TRUE;
+}
+
 HWND Find(const Target& t, bool visibleOnly) {
   if (t.kind == L"hwnd") {
     HWND h = reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(t.value.c_str())));
@@ -74,6 +80,11 @@ HWND Find(const Target& t, bool visibleOnly) {
   }
   FindState st = {&t, visibleOnly, nullptr};
   EnumWindows(FindProc, reinterpret_cast<LPARAM>(&st));
+  if (!st.found) {
+    // A window hidden into the tray is a child of an owner window, not a
+    // top-level window: look among the descendants as well.
+    EnumWindows(FindInChildrenProc, reinterpret_cast<LPARAM>(&st));
+  }
   return st.found;
 }
 

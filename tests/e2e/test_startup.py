@@ -105,7 +105,8 @@ class ApplyButton(AppTestCase):
         self.click(TIMERON)
         self.wait_until(lambda: self.item(TIMER, IDOK)["enabled"] == "1", message="Apply enabled")
         self.click(IDOK)
-        self.wait_until(lambda: self.prefix.read_ini()["SOUND"]["DWSTART"] == "0", message="DWSTART=0")
+        self.wait_until(lambda: self.prefix.read_ini().get("SOUND", {}).get("DWSTART") == "0",
+                        message="DWSTART=0")
         self.assertEqual(self.prefix.read_ini()["SOUND"],
                          {"DWSTART": "0", "DWACTION": "288", "DWHOUR": "8", "DWMIN": "15",
                           "DWSEC": "30", "DWDAY": "6"})

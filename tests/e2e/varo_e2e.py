@@ -192,7 +192,10 @@ class AppTestCase(unittest.TestCase):
     def wait_until(self, predicate, timeout=20.0, interval=0.25, message="condition"):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            if predicate():
-                return
+            try:
+                if predicate():
+                    return
+            except (KeyError, OSError, UnicodeDecodeError):
+                pass  # a file caught while the program rewrites it
             time.sleep(interval)
         self.fail("timed out waiting for " + message)
