@@ -340,14 +340,6 @@ TEST_F(AnimatedPictureTest, MalformedGifsLoadOrFailButNeverCrash) {
   EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
 }
 
-TEST_F(AnimatedPictureTest, FailedLoadReleasesThePreviousPicture) {
-  ASSERT_TRUE(Load("before.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)})));
-  m_picture.Start();
-  EXPECT_FALSE(Load("after.gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}));
-  EXPECT_FALSE(m_picture.CopySurfaceTo(m_surfaceDC));
-  EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
-}
-
 TEST_F(AnimatedPictureTest, MultiFrameGifWithOneDecodableFrameShowsThatFrameStill) {
   TestFrame text;
   text.plainText = true;
