@@ -192,12 +192,35 @@ void CRemotePowerDlg::OnClickList(NMHDR*, LRESULT* result) {
   *result = 0;
 }
 
-void CRemotePowerDlg::OnChangeMac1() { UpdateData(TRUE); OnMacPartChanged(m_strMac1); }
-void CRemotePowerDlg::OnChangeMac2() { UpdateData(TRUE); OnMacPartChanged(m_strMac2); }
-void CRemotePowerDlg::OnChangeMac3() { UpdateData(TRUE); OnMacPartChanged(m_strMac3); }
-void CRemotePowerDlg::OnChangeMac4() { UpdateData(TRUE); OnMacPartChanged(m_strMac4); }
-void CRemotePowerDlg::OnChangeMac5() { UpdateData(TRUE); OnMacPartChanged(m_strMac5); }
-void CRemotePowerDlg::OnChangeMac6() { UpdateData(TRUE); OnMacPartChanged(m_strMac6); }
+void CRemotePowerDlg::OnChangeMac1() {
+  UpdateData(TRUE);
+  OnMacPartChanged(m_strMac1);
+}
+
+void CRemotePowerDlg::OnChangeMac2() {
+  UpdateData(TRUE);
+  OnMacPartChanged(m_strMac2);
+}
+
+void CRemotePowerDlg::OnChangeMac3() {
+  UpdateData(TRUE);
+  OnMacPartChanged(m_strMac3);
+}
+
+void CRemotePowerDlg::OnChangeMac4() {
+  UpdateData(TRUE);
+  OnMacPartChanged(m_strMac4);
+}
+
+void CRemotePowerDlg::OnChangeMac5() {
+  UpdateData(TRUE);
+  OnMacPartChanged(m_strMac5);
+}
+
+void CRemotePowerDlg::OnChangeMac6() {
+  UpdateData(TRUE);
+  OnMacPartChanged(m_strMac6);
+}
 
 void CRemotePowerDlg::OnMacPartChanged(const std::string& part) {
   if (part.size() == 2) AdvanceToNextField();  // bytes: a double-byte character counts as two
