@@ -1,6 +1,5 @@
 // The list file through a real list control and real files in the prefix.
 #include "remote/list_file_io.h"
-#include "remote/win_list_file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -113,16 +112,6 @@ TEST_F(ListControlFixture, SaveThenLoadKeepsRowsAndOrder) {
   EXPECT_EQ(Rows(), saved);
 }
 
-TEST_F(ListControlFixture, LoadPlacesEachGroupAboveTheOneBefore) {
-  Bytes file = {0x03, 'P', 'M', 'S', 1, 0, 0, 0, 1, 'A', 1, 'm', 1, 'p', 1, 0, 0, 0, 1, 'B', 1, 'n', 1, 'q'};
-  WriteAll(m_path, file);
-  AddRow("old", "x", "y");
-  ListCtrlRows rows(m_list);
-  EXPECT_TRUE(LoadListFile(m_path, rows));
-  const std::vector<std::vector<std::string>> expected = {{"B", "n", "q"}, {"A", "m", "p"}};
-  EXPECT_EQ(Rows(), expected);
-}
-
 TEST_F(ListControlFixture, LoadOutcomes) {
   struct Case {
     const char* what;
@@ -135,11 +124,6 @@ TEST_F(ListControlFixture, LoadOutcomes) {
   const std::vector<Case> cases = {
       {"missing file", false, {}, true, before},
       {"empty file", true, {}, false, before},
-      {"other header", true, {0x03, 'P', 'M', 'T', 0, 0, 0, 0}, true, before},
-      {"header only", true, {0x03, 'P', 'M', 'S'}, true, {}},
-      {"count beyond the data", true, {0x03, 'P', 'M', 'S', 2, 0, 0, 0, 1, 'A', 1, 'm', 1, 'p'}, false,
-       {{"A", "m", "p"}}},
-      {"name cut short", true, {0x03, 'P', 'M', 'S', 1, 0, 0, 0, 1, 'A', 5, 'm'}, false, {{"A", "", ""}}},
       // A 32-bit length far beyond the file: refused, never allocated.
       {"huge length", true, {0x03, 'P', 'M', 'S', 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0x7F}, false, {}},
   };
@@ -186,23 +170,6 @@ TEST_F(ListControlFixture, UncreatableFileWritesNothingAndFinishes) {
   ListCtrlRows rows(m_list);
   EXPECT_TRUE(SaveListFile(missingDir, rows));
   EXPECT_FALSE(Exists(missingDir));
-}
-
-TEST_F(ListControlFixture, StaleTemporaryIsOverwritten) {
-  // A stale temporary from an interrupted save is simply overwritten.
-  WriteAll(TempPath(), Bytes(10, 0xEE));
-  AddRow("PC1", "00-11-22-33-44-55", "40000");
-  ListCtrlRows rows(m_list);
-  EXPECT_TRUE(SaveListFile(m_path, rows));
-  EXPECT_EQ(ReadAll(m_path), kOneEntryFile);
-  EXPECT_FALSE(Exists(TempPath()));
-}
-
-TEST(WinListFileSystem, WriteReportsACreateFailure) {
-  WinListFileSystem files;
-  EXPECT_EQ(files.WriteWholeFile("C:\\no-such-dir-varo\\x.tmp", {1, 2, 3}),
-            ListFileSystem::WriteResult::kNotCreated);
-  EXPECT_FALSE(files.ReplaceFile("C:\\no-such-dir-varo\\a", "C:\\no-such-dir-varo\\b"));
 }
 
 }  // namespace
