@@ -1,5 +1,5 @@
 # The commands people type. Everything else lives in scripts/.
-.PHONY: all deps build native win run test clean
+.PHONY: all deps build native win run test bench clean
 
 NATIVE_DIR := build/native
 WIN_DIR    := build/win32
@@ -33,6 +33,10 @@ run: build
 
 test: build
 	@scripts/test-all.sh
+
+# Figures, not pass or fail: the banner control's load time and processor use.
+bench: build
+	@scripts/bench-banner.sh $(WIN_DIR)
 
 clean:
 	rm -rf build out

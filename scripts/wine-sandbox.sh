@@ -79,6 +79,13 @@ trap cleanup EXIT
 if [ "$bare" = 0 ]; then
   wineserver -p
   wine wineboot </dev/null >/dev/null 2>&1 || true
+  # The first window of a prefix waits for the virtual desktop; under
+  # emulation its start can outlast that wait, so let it settle first.
+  for _ in $(seq 120); do
+    xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
+    sleep 0.5
+  done
+  sleep 2
 else
   unset WINEPREFIX
 fi
