@@ -34,8 +34,10 @@ add_executable(VaroTimer WIN32 ${CMAKE_SOURCE_DIR}/afx/winmain.cpp ${CMAKE_SOURC
 target_link_libraries(VaroTimer PRIVATE -Wl,--whole-archive varoapp -Wl,--no-whole-archive ${program_libs})
 target_include_directories(VaroTimer PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
 set_target_properties(VaroTimer PROPERTIES LINK_FLAGS "-s")
+file(GLOB resource_parts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.h
+     ${CMAKE_SOURCE_DIR}/res/*.manifest ${CMAKE_SOURCE_DIR}/res/images/*.ico ${CMAKE_SOURCE_DIR}/res/images/*.bmp)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/VaroTimer.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/strings.rc;${CMAKE_SOURCE_DIR}/res/timer.rc")
+  OBJECT_DEPENDS "${resource_parts}")
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win/CMakeLists.txt)
   add_subdirectory(tests/win)
