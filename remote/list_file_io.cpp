@@ -1,6 +1,5 @@
 #include "remote/list_file_io.h"
 
-// First: it keeps windows.h from renaming the file interface's ReplaceFile.
 #include "remote/win_list_file_system.h"
 
 #include <limits>

@@ -1,7 +1,6 @@
 #include "remote/win_list_file_system.h"
 
 #include "remote/win_handle.h"
-#undef ReplaceFile
 
 namespace {
 constexpr DWORD kWriteChunk = 64 * 1024;
@@ -28,7 +27,7 @@ ListFileSystem::WriteResult WinListFileSystem::WriteWholeFile(const std::string&
   return WriteResult::kWritten;
 }
 
-bool WinListFileSystem::ReplaceFile(const std::string& source, const std::string& target) {
+bool WinListFileSystem::MoveOver(const std::string& source, const std::string& target) {
   return ::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 

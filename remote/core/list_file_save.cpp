@@ -32,7 +32,7 @@ bool SaveComputerList(const std::string& listPath, ComputerRows& rows, ListFileS
     case ListFileSystem::WriteResult::kWritten:
       break;
   }
-  if (!files.ReplaceFile(temporary, listPath)) {
+  if (!files.MoveOver(temporary, listPath)) {
     files.RemoveFile(temporary);
     return false;
   }

@@ -20,7 +20,7 @@ class ListFileSystem {
   // Creates path, or truncates it, and writes bytes to it.
   virtual WriteResult WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) = 0;
   // Puts source in the place of target in one step, target existing or not.
-  virtual bool ReplaceFile(const std::string& source, const std::string& target) = 0;
+  virtual bool MoveOver(const std::string& source, const std::string& target) = 0;
   virtual void RemoveFile(const std::string& path) = 0;
 };
 

@@ -22,7 +22,7 @@ class FakeFiles : public ListFileSystem {
     if (writeResult == WriteResult::kFailed) files[path] = Bytes(bytes.begin(), bytes.begin() + 5);
     return writeResult;
   }
-  bool ReplaceFile(const std::string& source, const std::string& target) override {
+  bool MoveOver(const std::string& source, const std::string& target) override {
     if (replaceFails || files.count(source) == 0) return false;
     files[target] = files[source];
     files.erase(source);
