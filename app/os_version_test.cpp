@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 TEST(OsVersion, FilledAtStartAndAgreesWithTheSystem) {
   ASSERT_TRUE(OsVersionInfoFilled());
   const OSVERSIONINFOEXA& info = OsVersionInfo();
@@ -15,10 +13,4 @@ TEST(OsVersion, FilledAtStartAndAgreesWithTheSystem) {
   EXPECT_EQ(IsNt5OrLater(), nt && info.dwMajorVersion >= 5);
   // The extended form is asked for on NT 5 and later only.
   EXPECT_EQ(info.dwOSVersionInfoSize, IsNt5OrLater() ? sizeof(OSVERSIONINFOEXA) : sizeof(OSVERSIONINFOA));
-}
-
-TEST(OsVersion, FillingAgainChangesNothing) {
-  const OSVERSIONINFOEXA before = OsVersionInfo();
-  FillOsVersionInfo();
-  EXPECT_EQ(std::memcmp(&before, &OsVersionInfo(), sizeof before), 0);
 }

@@ -31,3 +31,9 @@ target_link_libraries(VaroTimerTestHooks PRIVATE -Wl,--whole-archive varoapp_tes
 target_include_directories(VaroTimerTestHooks PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
 set_target_properties(VaroTimerTestHooks PROPERTIES OUTPUT_NAME VaroTimer
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-hooks)
+
+# The resource script includes one file per dialog and menu; rebuild the test
+# programs' resources when any of them changes.
+file(GLOB varo_resource_parts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.h)
+list(FILTER varo_resource_parts EXCLUDE REGEX "VaroTimer\\.rc$")
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/VaroTimer.rc APPEND PROPERTY OBJECT_DEPENDS ${varo_resource_parts})
