@@ -45,7 +45,9 @@ class Prefix:
         # or reading it would wait for them to end.
         self.wine("wineboot", timeout=300, capture=False)
         if windows_version:
-            self.wine("winecfg", "-v", windows_version, timeout=300, capture=False)
+            # winecfg -v refuses 16-bit-era versions in a 64-bit prefix; the
+            # program's own application default is enough.
+            self.reg_add("HKCU\\Software\\Wine\\AppDefaults\\VaroTimer.exe", "Version", windows_version)
         self.app_dir = self.path / "drive_c" / "VaroTimer"
         self.app_dir.mkdir(parents=True, exist_ok=True)
         for item in EXE.parent.iterdir():
