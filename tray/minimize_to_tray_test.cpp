@@ -90,21 +90,11 @@ TEST_P(MinimizeToTrayTest, RestoringAShownWindowBringsItToTheFront) {
 
 INSTANTIATE_TEST_SUITE_P(SystemSettingOrForced, MinimizeToTrayTest, ::testing::Values(FALSE, TRUE));
 
-TEST(TrayOwner, AttachReparentsUnderTheOneHiddenOwner) {
-  TestWindow a;
-  TestWindow b;
-  ASSERT_TRUE(AttachToTrayOwner(&a));
-  ASSERT_TRUE(AttachToTrayOwner(&b));
-  EXPECT_EQ(ParentOf(a.m_hWnd), ParentOf(b.m_hWnd));
-  EXPECT_NE(ParentOf(a.m_hWnd), ::GetDesktopWindow());
-  RestoreFromTray(&a, FALSE);
-  RestoreFromTray(&b, FALSE);
-}
-
-// A taskbar of this process, with the shell's class names below it.
+// A taskbar of this process, with the shell's class names below it: the
+// clock inside the notification area, as the shell keeps it.
 class FakeTaskbar {
  public:
-  FakeTaskbar(RECT notifyArea, RECT clock, bool clockInsideArea) {
+  FakeTaskbar(RECT notifyArea, RECT clock) {
     Register(kTaskbarClass);
     Register("TrayNotifyWnd");
     Register("TrayClockWClass");
@@ -116,13 +106,9 @@ class FakeTaskbar {
     // client origin is the window's.
     const RECT areaInBar = {notifyArea.left, notifyArea.top - 738, notifyArea.right, notifyArea.bottom - 738};
     HWND area = Child("TrayNotifyWnd", m_taskbar, areaInBar);
-    if (clockInsideArea) {
-      Child("TrayClockWClass", area,
-            {clock.left - notifyArea.left, clock.top - notifyArea.top, clock.right - notifyArea.left,
-             clock.bottom - notifyArea.top});
-    } else {
-      Child("TrayClockWClass", m_taskbar, {clock.left, clock.top - 738, clock.right, clock.bottom - 738});
-    }
+    Child("TrayClockWClass", area,
+          {clock.left - notifyArea.left, clock.top - notifyArea.top, clock.right - notifyArea.left,
+           clock.bottom - notifyArea.top});
   }
   ~FakeTaskbar() { ::DestroyWindow(m_taskbar); }
 
@@ -147,13 +133,13 @@ TEST(ShellTrayGeometry, WalksTheTaskbarsDescendantsParentsFirst) {
   const RECT area = {850, 740, 1022, 766};
   {
     // The clock inside the notification area, at its right end.
-    FakeTaskbar bar(area, {980, 742, 1020, 764}, true);
+    FakeTaskbar bar(area, {980, 742, 1020, 764});
     ShellTrayGeometry shell(FakeTaskbar::kTaskbarClass);
     EXPECT_EQ(GetTrayWindowRect(shell), (Rect{850, 740, 980, 766}));
   }
   {
     // A clock above the icons cuts the top instead.
-    FakeTaskbar bar(area, {860, 741, 1020, 750}, true);
+    FakeTaskbar bar(area, {860, 741, 1020, 750});
     ShellTrayGeometry shell(FakeTaskbar::kTaskbarClass);
     EXPECT_EQ(GetTrayWindowRect(shell), (Rect{850, 750, 1022, 766}));
   }
@@ -173,22 +159,6 @@ TEST(ShellTrayGeometry, WineDesktopHasATaskbarWithoutNotificationAreaWindows) {
     EXPECT_GE(fromShell.left, expected.left);
     EXPECT_LE(fromShell.right, expected.right);
   }
-}
-
-TEST(ShellTrayGeometry, TaskbarQueryAndWorkAreaAnswer) {
-  ShellTrayGeometry shell("VaroNoSuchTaskbar");
-  Rect unused;
-  EXPECT_FALSE(shell.FindTaskbar(unused));
-  const Rect work = shell.WorkArea();
-  EXPECT_GT(work.right - work.left, 0);
-  EXPECT_GT(work.bottom - work.top, 0);
-  std::uint32_t edge = 99;
-  Rect bar;
-  if (shell.QueryTaskbarPosition(edge, bar)) EXPECT_LE(edge, 3u);
-  // Without the taskbar window the target still lies on the screen.
-  const Rect target = GetTrayWindowRect(shell);
-  EXPECT_LT(target.left, target.right);
-  EXPECT_LE(target.right, ::GetSystemMetrics(SM_CXSCREEN));
 }
 
 }  // namespace
