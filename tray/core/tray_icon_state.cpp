@@ -40,7 +40,11 @@ void TrayIconState::OnSettingChange(std::uint32_t action) {
 void TrayIconState::ReAddIfPending() {
   // Only a shown icon comes back; a hidden one stays away.
   if (!m_readdPending || m_iconHidden) return;
-  const bool ok = m_call(kNotifyAdd, m_addFlags);
+  bool ok = m_call(kNotifyAdd, m_addFlags);
+  // The shell refuses to add an icon it still shows (a work-area change
+  // leaves the icons in place). Marking it hidden would keep it away after
+  // the next real taskbar restart, so ask whether it is still there.
+  if (!ok) ok = m_call(kNotifyModify, m_addFlags);
   m_iconHidden = m_readdPending = !ok;
 }
 

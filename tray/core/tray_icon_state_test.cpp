@@ -26,6 +26,7 @@ struct FakeShell {
 constexpr std::uint32_t kAddFlags = kNotifyFlagMessage | kNotifyFlagIcon | kNotifyFlagTip;
 const Call kAdd{kNotifyAdd, kAddFlags};
 const Call kDelete{kNotifyDelete, 0};
+const Call kModify{kNotifyModify, kAddFlags};
 
 enum class Before { kConstructed, kUnusable, kShown, kAddFailed, kReAddFailed, kDeleted };
 enum class Event { kNone, kAddFirst, kTaskbarCreated, kWorkArea, kOtherSetting, kDelete };
@@ -73,8 +74,8 @@ TEST(TrayIconState, FlagsAndShellCallsAfterEachEvent) {
       {"first add fails", Before::kConstructed, Event::kAddFirst, false, true, true, true, {kAdd}, false},
       {"taskbar created, re-add succeeds", Before::kShown, Event::kTaskbarCreated, true, false, false, false, {kAdd}, true},
       {"work area, re-add succeeds", Before::kShown, Event::kWorkArea, true, false, false, false, {kAdd}, true},
-      {"taskbar created, re-add fails", Before::kShown, Event::kTaskbarCreated, false, true, false, true, {kAdd}, true},
-      {"work area, re-add fails", Before::kShown, Event::kWorkArea, false, true, false, true, {kAdd}, true},
+      {"taskbar created, re-add fails", Before::kShown, Event::kTaskbarCreated, false, true, false, true, {kAdd, kModify}, true},
+      {"work area, re-add fails", Before::kShown, Event::kWorkArea, false, true, false, true, {kAdd, kModify}, true},
       {"taskbar created after failed add", Before::kAddFailed, Event::kTaskbarCreated, true, true, true, true, {}, true},
       {"taskbar created after failed re-add", Before::kReAddFailed, Event::kTaskbarCreated, true, true, false, true, {}, true},
       {"taskbar created after delete", Before::kDeleted, Event::kTaskbarCreated, true, true, true, true, {}, true},
@@ -103,6 +104,29 @@ TEST(TrayIconState, FlagsAndShellCallsAfterEachEvent) {
     EXPECT_EQ(state.readdPending(), row.pending);
     EXPECT_EQ(shell.calls, row.calls);
   }
+}
+
+TEST(TrayIconState, IconTheShellStillShowsIsNotLostByARefusedReAdd) {
+  // A shell that refuses to add an icon it already holds, as shells do.
+  bool present = false;
+  std::vector<Call> calls;
+  TrayIconState state([&](std::uint32_t message, std::uint32_t flags) {
+    calls.emplace_back(message, flags);
+    if (message == kNotifyAdd) return present ? false : (present = true);
+    if (message == kNotifyDelete) return present ? !(present = false) : false;
+    return present;
+  });
+  state.EnableFor(5);
+  ASSERT_TRUE(state.AddFirst(kAddFlags));
+  state.OnSettingChange(kSettingWorkArea);  // icon still there: add refused
+  EXPECT_FALSE(state.iconHidden());
+  EXPECT_FALSE(state.readdPending());
+  present = false;  // the taskbar is re-created without our icon
+  calls.clear();
+  state.OnTaskbarCreated();
+  EXPECT_EQ(calls, std::vector<Call>{kAdd});
+  EXPECT_TRUE(present);
+  EXPECT_FALSE(state.iconHidden());
 }
 
 TEST(TrayIconState, ReAddReusesTheFirstAddsFlagsAfterAChangeOfIcon) {
