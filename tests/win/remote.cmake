@@ -2,7 +2,7 @@
 # wrapper checks it and routes the broadcast to loopback).
 add_executable(win_remote_broadcast_test ${CMAKE_CURRENT_LIST_DIR}/remote_broadcast/broadcast_test.cpp)
 target_link_libraries(win_remote_broadcast_test PRIVATE -Wl,--whole-archive varoapp -Wl,--no-whole-archive
-                      gtest gtest_main ${program_libs})
+                      win_test_main gtest ${program_libs})
 target_include_directories(win_remote_broadcast_test PRIVATE ${CMAKE_SOURCE_DIR})
 add_test(NAME win_remote_broadcast_test
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/remote_broadcast/run.sh $<TARGET_FILE:win_remote_broadcast_test>)
