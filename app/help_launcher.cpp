@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "afx/handles.h"
 #include "app/module_directory.h"
 
 namespace {
@@ -10,21 +11,6 @@ namespace {
 const char kHelpFileName[] = "VaroTimer.chm";
 const char kHelpControlKey[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 constexpr UINT kHelpDisplayTopic = 0;  // the file's default topic
-
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (m_key) ::RegCloseKey(m_key);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* Receive() { return &m_key; }
-  HKEY Get() const { return m_key; }
-
- private:
-  HKEY m_key = nullptr;
-};
 
 HMODULE LoadLibraryCall(const char* name) { return ::LoadLibraryA(name); }
 FARPROC GetProcAddressCall(HMODULE module, const char* name) { return ::GetProcAddress(module, name); }
@@ -49,9 +35,9 @@ BOOL FindHelpControlPath(char (&path)[kHelpControlPathSize]) {
 BOOL ReadHelpControlPath(HKEY root, const char* subKey, char (&path)[kHelpControlPathSize]) {
   std::memset(path, 0, sizeof path);
   RegistryKey key;
-  if (::RegOpenKeyExA(root, subKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return FALSE;
+  if (::RegOpenKeyExA(root, subKey, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return FALSE;
   DWORD size = sizeof path;
-  if (::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) !=
+  if (::RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) !=
       ERROR_SUCCESS) {
     std::memset(path, 0, sizeof path);
     return FALSE;

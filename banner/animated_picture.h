@@ -11,7 +11,7 @@
 
 #include "afx/controls.h"
 #include "banner/animation_scene.h"
-#include "banner/kernel_handle.h"
+#include "afx/handles.h"
 
 class CAnimatedPicture : public CStatic {
  public:

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "banner/kernel_handle.h"
+#include "afx/handles.h"
 #include "banner/memory_surface.h"
 #include "banner/picture_decoder.h"
 

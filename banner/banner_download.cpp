@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "banner/internet_handle.h"
-#include "banner/kernel_handle.h"
+#include "afx/handles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "app/module_directory.h"
 #include "banner/banner_download.h"
-#include "banner/kernel_handle.h"
+#include "afx/handles.h"
 
 #ifndef VARO_SITE_URL
 #define VARO_SITE_URL "http://www.lumetra.example/"

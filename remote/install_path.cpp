@@ -2,31 +2,18 @@
 
 #include <shlwapi.h>
 
+#include "afx/handles.h"
+
 namespace {
 
 const char kProductKey[] = "Software\\Lumetra\\VaroTimer";
 const char kInstallPathValue[] = "installpath";
 
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (m_key) ::RegCloseKey(m_key);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* Receive() { return &m_key; }
-  HKEY Get() const { return m_key; }
-
- private:
-  HKEY m_key = nullptr;
-};
-
 }  // namespace
 
 LONG ReadInstallPath(InstallPathBuffer& buffer) {
   RegistryKey key;
-  const LONG opened = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_ALL_ACCESS, key.Receive());
+  const LONG opened = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_ALL_ACCESS, key.receive());
   if (opened != ERROR_SUCCESS) return opened;
 
   BYTE data[kMaxPathBytes];
@@ -35,7 +22,7 @@ LONG ReadInstallPath(InstallPathBuffer& buffer) {
   // A failed query is tried once more; any value type is taken as bytes.
   for (int attempt = 0; attempt < 2; ++attempt) {
     size = sizeof(data);
-    status = ::RegQueryValueExA(key.Get(), kInstallPathValue, nullptr, nullptr, data, &size);
+    status = ::RegQueryValueExA(key.get(), kInstallPathValue, nullptr, nullptr, data, &size);
     if (status == ERROR_SUCCESS) break;
   }
   if (status == ERROR_SUCCESS) CopyInstallPathText(data, size, buffer);

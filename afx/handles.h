@@ -1,5 +1,5 @@
 #pragma once
-// Owns one kernel handle (thread, event, file) and closes it exactly once.
+// Owners of system handles: each closes its handle exactly once.
 #include <windows.h>
 
 class KernelHandle {
@@ -22,6 +22,11 @@ class KernelHandle {
     if (m_handle != nullptr) ::CloseHandle(m_handle);
     m_handle = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
   }
+  // For calls that hand out a handle through a pointer.
+  HANDLE* receive() {
+    reset();
+    return &m_handle;
+  }
   HANDLE release() {
     HANDLE handle = m_handle;
     m_handle = nullptr;
@@ -30,4 +35,20 @@ class KernelHandle {
 
  private:
   HANDLE m_handle = nullptr;
+};
+
+// An open registry key.
+class RegistryKey {
+ public:
+  RegistryKey() = default;
+  ~RegistryKey() {
+    if (m_key) ::RegCloseKey(m_key);
+  }
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  HKEY* receive() { return &m_key; }
+  HKEY get() const { return m_key; }
+
+ private:
+  HKEY m_key = nullptr;
 };
