@@ -37,18 +37,25 @@ class KernelHandle {
   HANDLE m_handle = nullptr;
 };
 
-// An open registry key.
-class RegistryKey {
+// An owner for a handle that one function closes: null means none.
+template <typename Handle, auto Close>
+class UniqueHandle {
  public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (m_key) ::RegCloseKey(m_key);
+  explicit UniqueHandle(Handle handle = nullptr) : m_handle(handle) {}
+  ~UniqueHandle() {
+    if (m_handle != nullptr) Close(m_handle);
   }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* receive() { return &m_key; }
-  HKEY get() const { return m_key; }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  Handle get() const { return m_handle; }
+  explicit operator bool() const { return m_handle != nullptr; }
+  // For calls that hand out a handle through a pointer; only on an empty owner.
+  Handle* receive() { return &m_handle; }
 
  private:
-  HKEY m_key = nullptr;
+  Handle m_handle;
 };
+
+// An open registry key.
+using RegistryKey = UniqueHandle<HKEY, &::RegCloseKey>;

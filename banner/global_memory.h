@@ -4,21 +4,9 @@
 
 #include <cstdint>
 
-class GlobalBlock {
- public:
-  explicit GlobalBlock(HGLOBAL block = nullptr) : m_block(block) {}
-  ~GlobalBlock() {
-    if (m_block != nullptr) ::GlobalFree(m_block);
-  }
-  GlobalBlock(const GlobalBlock&) = delete;
-  GlobalBlock& operator=(const GlobalBlock&) = delete;
+#include "afx/handles.h"
 
-  HGLOBAL get() const { return m_block; }
-  explicit operator bool() const { return m_block != nullptr; }
-
- private:
-  HGLOBAL m_block;
-};
+using GlobalBlock = UniqueHandle<HGLOBAL, &::GlobalFree>;
 
 // Keeps a block locked, and so its bytes in place, until unlocked or destroyed.
 class GlobalLockGuard {

@@ -3,18 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-class InternetHandle {
- public:
-  explicit InternetHandle(HINTERNET handle = nullptr) : m_handle(handle) {}
-  ~InternetHandle() {
-    if (m_handle != nullptr) ::InternetCloseHandle(m_handle);
-  }
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
+#include "afx/handles.h"
 
-  HINTERNET get() const { return m_handle; }
-  explicit operator bool() const { return m_handle != nullptr; }
-
- private:
-  HINTERNET m_handle;
-};
+using InternetHandle = UniqueHandle<HINTERNET, &::InternetCloseHandle>;
