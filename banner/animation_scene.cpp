@@ -28,7 +28,7 @@ AnimationScene::AnimationScene(HWND window, MemorySurface surface, int width, in
 bool AnimationScene::ShowStill() {
   bool drawn = false;
   if (m_still) {
-    std::lock_guard<std::mutex> lock(m_surfaceLock);
+    ScopedLock lock(m_surfaceLock);
     drawn = RenderPicture(m_still.get(), m_surface.dc(), 0, 0, m_width, m_height);
   } else if (m_frames.size() == 1) {
     // A multi-frame GIF of which one frame decoded: show that frame.
@@ -54,7 +54,7 @@ void AnimationScene::RunAnimation() {
 
     if (m_frameIndex + 1 >= m_frames.size()) {
       m_frameIndex = 0;
-      std::lock_guard<std::mutex> lock(m_surfaceLock);
+      ScopedLock lock(m_surfaceLock);
       FillSolid(m_surface.dc(), RECT{0, 0, m_width, m_height}, m_backColor);
     } else {
       ++m_frameIndex;
@@ -74,12 +74,12 @@ void AnimationScene::ClearStopRequest() {
 }
 
 void AnimationScene::CopyTo(HDC target) {
-  std::lock_guard<std::mutex> lock(m_surfaceLock);
+  ScopedLock lock(m_surfaceLock);
   ::BitBlt(target, 0, 0, m_width, m_height, m_surface.dc(), 0, 0, SRCCOPY);
 }
 
 bool AnimationScene::RenderFrame(const GifFrame& frame) {
-  std::lock_guard<std::mutex> lock(m_surfaceLock);
+  ScopedLock lock(m_surfaceLock);
   return RenderPicture(frame.picture.get(), m_surface.dc(), static_cast<int>(frame.left),
                        static_cast<int>(frame.top), static_cast<int>(frame.width),
                        static_cast<int>(frame.height));
@@ -90,18 +90,18 @@ void AnimationScene::SaveBackground(const GifFrame& frame) {
   // restores nothing.
   m_save = MemorySurface::Create(m_surface.dc(), static_cast<int>(frame.width), static_cast<int>(frame.height));
   if (!m_save) return;
-  std::lock_guard<std::mutex> lock(m_surfaceLock);
+  ScopedLock lock(m_surfaceLock);
   ::BitBlt(m_save.dc(), 0, 0, static_cast<int>(frame.width), static_cast<int>(frame.height), m_surface.dc(),
            static_cast<int>(frame.left), static_cast<int>(frame.top), SRCCOPY);
 }
 
 void AnimationScene::DisposeFrame(const GifFrame& frame) {
   if (frame.disposal == kDisposeToBackground) {
-    std::lock_guard<std::mutex> lock(m_surfaceLock);
+    ScopedLock lock(m_surfaceLock);
     FillSolid(m_surface.dc(), FrameRect(frame), m_backColor);
   } else if (frame.disposal == kDisposeToPrevious && m_save) {
     {
-      std::lock_guard<std::mutex> lock(m_surfaceLock);
+      ScopedLock lock(m_surfaceLock);
       ::BitBlt(m_surface.dc(), static_cast<int>(frame.left), static_cast<int>(frame.top),
                static_cast<int>(frame.width), static_cast<int>(frame.height), m_save.dc(), 0, 0, SRCCOPY);
     }

@@ -8,9 +8,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
+#include "afx/critical_section.h"
 #include "afx/handles.h"
 #include "banner/memory_surface.h"
 #include "banner/picture_decoder.h"
@@ -72,7 +72,7 @@ class AnimationScene {
 
   // Drawing calls on the surface from the drawing thread and the paint
   // handler's copy are serialised: one device context is not safe to share.
-  std::mutex m_surfaceLock;
+  CriticalSection m_surfaceLock;
   MemorySurface m_surface;
   // The background under the current frame, kept only between the drawing
   // and the disposal of a frame with disposal 3. Drawing thread only.
