@@ -21,7 +21,7 @@ foreach(dir app tray remote banner)
   list(APPEND program_sources ${dir_sources})
 endforeach()
 
-set(program_libs varocore afx comctl32 shlwapi shell32 gdi32 user32 advapi32 wininet ws2_32
+set(program_libs varocore afx comctl32 shlwapi shell32 gdi32 user32 advapi32 wininet ws2_32 iphlpapi
     ole32 oleaut32 uuid version)
 
 # Everything but the entry point, so that test programs can link the real code.

@@ -1,11 +1,9 @@
 #include "remote/list_file_io.h"
 
-#include "remote/win_list_file_system.h"
-
 #include <limits>
 
-#include "remote/core/computer_list_file.h"
-#include "remote/win_file_byte_source.h"
+#include "remote/core/list_file_keeper.h"
+#include "remote/win_list_file_system.h"
 
 std::string Utf16ToAnsiCodePage(const std::u16string& wide) {
   if (wide.empty() || wide.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 2)) return {};
@@ -20,12 +18,13 @@ std::string Utf16ToAnsiCodePage(const std::u16string& wide) {
 }
 
 bool LoadListFile(const std::string& path, ComputerRows& rows) {
-  WinFileByteSource file(path);
-  if (!file.IsOpen()) return true;
-  return LoadComputerList(file, rows, &Utf16ToAnsiCodePage);
+  WinListFileSystem files;
+  ComputerListKeeper keeper(files, &Utf16ToAnsiCodePage);
+  return keeper.Load(path, rows).state != ListLoadState::kIncomplete;
 }
 
 bool SaveListFile(const std::string& path, ComputerRows& rows) {
   WinListFileSystem files;
-  return SaveComputerList(path, rows, files);
+  ComputerListKeeper keeper(files, &Utf16ToAnsiCodePage);
+  return keeper.Save(path, rows).error == 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Loading and saving the computer list file at a path, for the dialog.
+// Loading and saving the computer list file at a path in one step, each
+// with a keeper of its own (the dialog keeps one for its whole opening).
 #include <string>
 
 #include "remote/core/computer_rows.h"
@@ -10,8 +11,8 @@
 bool LoadListFile(const std::string& path, ComputerRows& rows);
 
 // Writes rows over the file without ever leaving a partial file behind. True
-// when it finished or the file could not be created; false when writing or
-// replacing failed (the old file is kept whole).
+// when the file holds the rows; false when they could not be written (the old
+// file is kept whole).
 bool SaveListFile(const std::string& path, ComputerRows& rows);
 
 // UTF-16 text in the system's ANSI code page, as the list reader needs it.

@@ -36,18 +36,30 @@ class ListControlFixture : public ::testing::Test {
     ::CreateDirectoryA(m_dir.c_str(), nullptr);
     m_path = m_dir + "\\varotimer.dat";
     ::DeleteFileA(m_path.c_str());
-    ::DeleteFileA(TempPath().c_str());
   }
 
   void TearDown() override {
     m_list.UnsubclassWindow();
     if (m_owner) ::DestroyWindow(m_owner);
     ::DeleteFileA(m_path.c_str());
-    ::DeleteFileA(TempPath().c_str());
     ::RemoveDirectoryA(m_dir.c_str());
   }
 
-  std::string TempPath() const { return m_dir + "\\varotimer.tmp"; }
+  // True when the folder holds the list file alone: no temporary file left.
+  bool OnlyTheListFile() const {
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((m_dir + "\\*").c_str(), &found);
+    int files = 0;
+    bool onlyList = true;
+    if (search == INVALID_HANDLE_VALUE) return false;
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      ++files;
+      onlyList = onlyList && std::string(found.cFileName) == "varotimer.dat";
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return files == 1 && onlyList;
+  }
 
   void AddRow(const std::string& name, const std::string& mac, const std::string& port) {
     const int row = m_list.InsertItem(m_list.GetItemCount(), name.c_str());
@@ -90,7 +102,7 @@ TEST_F(ListControlFixture, SavesTheDocumentedBytesFromTheControl) {
   ListCtrlRows rows(m_list);
   EXPECT_TRUE(SaveListFile(m_path, rows));
   EXPECT_EQ(ReadAll(m_path), kOneEntryFile);
-  EXPECT_FALSE(Exists(TempPath()));
+  EXPECT_TRUE(OnlyTheListFile());
 }
 
 TEST_F(ListControlFixture, SaveThenLoadKeepsRowsAndOrder) {
@@ -161,14 +173,16 @@ TEST_F(ListControlFixture, FailedReplaceKeepsTheOldFileWhole) {
   EXPECT_FALSE(SaveListFile(m_path, rows));
   holder.Close();
   EXPECT_EQ(ReadAll(m_path), kOneEntryFile);
-  EXPECT_FALSE(Exists(TempPath()));
+  EXPECT_TRUE(OnlyTheListFile());
 }
 
-TEST_F(ListControlFixture, UncreatableFileWritesNothingAndFinishes) {
+// Nothing written is a failed save now: the window must not show rows that
+// are on no disk.
+TEST_F(ListControlFixture, UncreatableFileWritesNothingAndFails) {
   AddRow("new", "66-77-88-99-AA-BB", "40000");
   const std::string missingDir = m_dir + "\\no-such-dir\\varotimer.dat";
   ListCtrlRows rows(m_list);
-  EXPECT_TRUE(SaveListFile(missingDir, rows));
+  EXPECT_FALSE(SaveListFile(missingDir, rows));
   EXPECT_FALSE(Exists(missingDir));
 }
 

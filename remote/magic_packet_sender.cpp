@@ -25,6 +25,7 @@ class WinsockLibrary {
 void EnsureWinsock() { static WinsockLibrary s_winsock; }
 
 // A datagram socket bound to one local port; closed when it goes out of scope.
+// Each step answers 0 or the Winsock error it met.
 class UdpSocket {
  public:
   UdpSocket() = default;
@@ -32,25 +33,25 @@ class UdpSocket {
   UdpSocket(const UdpSocket&) = delete;
   UdpSocket& operator=(const UdpSocket&) = delete;
 
-  // Creates the socket and binds it to any local address at port. A socket
-  // that can't be bound is closed again, so later calls on it fail.
-  bool Create(unsigned short port) {
+  // Creates the socket and binds it to any local address at port: fails
+  // while another socket holds the port or the system reserves it.
+  int Create(unsigned short port) {
     m_socket = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    if (m_socket == INVALID_SOCKET) return false;
+    if (m_socket == INVALID_SOCKET) return ::WSAGetLastError();
     sockaddr_in local = {};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     local.sin_port = htons(port);
     if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == SOCKET_ERROR) {
-      Close();
-      return false;
+      return ::WSAGetLastError();
     }
-    return true;
+    return 0;
   }
 
-  bool EnableBroadcast() {
+  int EnableBroadcast() {
     const BOOL on = TRUE;
-    return ::setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof(on)) == 0;
+    const int set = ::setsockopt(m_socket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof(on));
+    return set == 0 ? 0 : ::WSAGetLastError();
   }
 
   int SendTo(const void* data, int length, unsigned short port, ULONG address) {
@@ -58,8 +59,10 @@ class UdpSocket {
     remote.sin_family = AF_INET;
     remote.sin_addr.s_addr = htonl(address);
     remote.sin_port = htons(port);
-    return ::sendto(m_socket, static_cast<const char*>(data), length, 0, reinterpret_cast<const sockaddr*>(&remote),
-                    sizeof(remote));
+    const int sent = ::sendto(m_socket, static_cast<const char*>(data), length, 0,
+                              reinterpret_cast<const sockaddr*>(&remote), sizeof(remote));
+    if (sent == SOCKET_ERROR) return ::WSAGetLastError();
+    return sent == length ? 0 : WSAEMSGSIZE;
   }
 
   void Close() {
@@ -73,13 +76,25 @@ class UdpSocket {
 
 }  // namespace
 
-WakeSendOutcome BroadcastMagicPacket(const MagicPacket& packet, unsigned short port) {
+WakeSendReport SendMagicPacket(const MagicPacket& packet, unsigned short port,
+                               const std::vector<std::uint32_t>& directedBroadcasts) {
   EnsureWinsock();
+  WakeSendReport report{0, 0};
   UdpSocket socket;
-  socket.Create(port);  // a failure shows at the next step
-  // Fails on a socket that could not be bound, e.g. while another holds the port.
-  if (!socket.EnableBroadcast()) return WakeSendOutcome::kNotBroadcast;
-  const int sent = socket.SendTo(packet.data(), static_cast<int>(packet.size()), port, INADDR_BROADCAST);
+  report.error = socket.Create(port);
+  if (report.error == 0) report.error = socket.EnableBroadcast();
+  if (report.error != 0) return report;
+
+  std::vector<std::uint32_t> targets = {INADDR_BROADCAST};
+  targets.insert(targets.end(), directedBroadcasts.begin(), directedBroadcasts.end());
+  for (std::uint32_t target : targets) {
+    const int error = socket.SendTo(packet.data(), static_cast<int>(packet.size()), port, target);
+    if (error == 0) {
+      ++report.sent;
+    } else {
+      report.error = error;
+    }
+  }
   socket.Close();
-  return sent == static_cast<int>(packet.size()) ? WakeSendOutcome::kSent : WakeSendOutcome::kSendFailed;
+  return report;
 }

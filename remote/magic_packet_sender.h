@@ -1,13 +1,19 @@
 #pragma once
-// Broadcasts one Wake-on-LAN datagram on the local network.
+// Sends the Wake-on-LAN datagram on the local networks.
+#include <cstdint>
+#include <vector>
+
 #include "remote/core/magic_packet.h"
 
-enum class WakeSendOutcome {
-  kNotBroadcast,  // socket not created, port taken or broadcast refused: nothing sent
-  kSent,          // handed to the network
-  kSendFailed,    // the send itself failed (the caller does not tell the user)
+struct WakeSendReport {
+  int sent;   // datagrams handed to the network
+  int error;  // the Winsock error of the step that failed last; 0 when none did
 };
 
-// Sends packet once to 255.255.255.255:port from a UDP socket bound to the
-// same local port, then closes the socket. Starts the socket library on first use.
-WakeSendOutcome BroadcastMagicPacket(const MagicPacket& packet, unsigned short port);
+// Sends packet from a UDP socket bound to the local port: first to
+// 255.255.255.255:port, then to each of directedBroadcasts (host byte
+// order), port the same, then closes the socket. When the socket can't be
+// created, bound or set to broadcast, nothing is sent. Starts the socket
+// library on first use.
+WakeSendReport SendMagicPacket(const MagicPacket& packet, unsigned short port,
+                               const std::vector<std::uint32_t>& directedBroadcasts);

@@ -6,11 +6,14 @@
 #include "afx/ddx.h"
 #include "app/module_directory.h"
 #include "banner/banner_fetch.h"
+#include "remote/core/directed_broadcast.h"
 #include "remote/core/magic_packet.h"
 #include "remote/install_path.h"
+#include "remote/ipv4_interfaces.h"
 #include "remote/list_ctrl_rows.h"
 #include "remote/list_file_io.h"
 #include "remote/magic_packet_sender.h"
+#include "remote/remote_messages.h"
 #include "remote/wake_port.h"
 #include "res/resource.h"
 
@@ -27,6 +30,8 @@ constexpr int kColumnShareTotal = 125;
 constexpr DWORD kListExtendedStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
 // Selects the whole text of the next field, so typing replaces it.
 constexpr LPARAM kSelectAllEnd = 1024;
+// Posted at initialisation, so that a load problem is told once the window shows.
+constexpr UINT kMsgShowListLoadProblem = WM_APP + 0x31;
 
 // The up to two bytes of a MAC text that make part k (0..5): the parse is by
 // position, so every part is taken as two bytes and a separator.
@@ -49,9 +54,11 @@ BEGIN_MESSAGE_MAP(CRemotePowerDlg, CDialog)
   ON_EN_CHANGE(IDC_MAC6, OnChangeMac6)
   ON_NOTIFY(NM_CLICK, IDC_COMPUTER_LIST, OnClickList)
   ON_STN_CLICKED(IDC_REMOTE_BANNER, OnBannerClicked)
+  ON_MESSAGE(kMsgShowListLoadProblem, OnShowListLoadProblem)
 END_MESSAGE_MAP()
 
-CRemotePowerDlg::CRemotePowerDlg(CWnd* parent) : CDialog(IDD_REMOTE, parent) {}
+CRemotePowerDlg::CRemotePowerDlg(CWnd* parent)
+    : CDialog(IDD_REMOTE, parent), m_listKeeper(m_listFiles, &Utf16ToAnsiCodePage) {}
 
 CRemotePowerDlg::~CRemotePowerDlg() = default;
 
@@ -76,6 +83,9 @@ BOOL CRemotePowerDlg::OnInitDialog() {
   SetUpColumns();
   m_list.SetExtendedStyle(m_list.GetExtendedStyle() | kListExtendedStyles);
   SerializeComputerList(FALSE);
+  if (m_listLoad.state != ListLoadState::kLoaded && m_listLoad.state != ListLoadState::kNoFile) {
+    ::PostMessageA(m_hWnd, kMsgShowListLoadProblem, 0, 0);
+  }
 
   m_strPort = kDefaultPort;
   ::EnableWindow(GetDlgItem(IDC_PORT), FALSE);  // the port is fixed for the dialog's life
@@ -100,8 +110,27 @@ void CRemotePowerDlg::SetUpColumns() {
 
 BOOL CRemotePowerDlg::SerializeComputerList(BOOL bStore) {
   ListCtrlRows rows(m_list);
-  const bool finished = bStore ? SaveListFile(m_strListPath, rows) : LoadListFile(m_strListPath, rows);
-  return finished ? TRUE : FALSE;
+  if (bStore) {
+    m_listSave = m_listKeeper.Save(m_strListPath, rows);
+    return m_listSave.error == 0 ? TRUE : FALSE;
+  }
+  m_listLoad = m_listKeeper.Load(m_strListPath, rows);
+  return m_listLoad.state == ListLoadState::kIncomplete ? FALSE : TRUE;
+}
+
+LRESULT CRemotePowerDlg::OnShowListLoadProblem(WPARAM, LPARAM) {
+  ShowListLoadProblem(m_listLoad, m_strListPath);
+  return 0;
+}
+
+void CRemotePowerDlg::SaveChange(const std::vector<ComputerEntry>& before) {
+  if (SerializeComputerList(TRUE)) {
+    if (!m_listSave.backup.empty()) ShowListBackupKept(m_listSave.backup);
+    return;
+  }
+  ShowListSaveFailed(m_listSave.error, m_strListPath);
+  ListCtrlRows rows(m_list);
+  SetRows(rows, before);
 }
 
 bool CRemotePowerDlg::AnyMacPartEmpty() const {
@@ -124,9 +153,14 @@ void CRemotePowerDlg::OnOK() {
   if (!found) return;
 
   const MagicPacket packet = BuildMagicPacket(macText);
-  // A socket that could not be set up sends nothing and tells nothing; a
-  // failed send is not detected and still reads "OK".
-  if (BroadcastMagicPacket(packet, WakePortFromText(m_strPort)) == WakeSendOutcome::kNotBroadcast) return;
+  // Beside the limited broadcast, which leaves through one adapter only,
+  // each network the computer is on gets the packet at its own broadcast.
+  const std::vector<std::uint32_t> networks = DirectedBroadcastAddresses(ReadIpv4Interfaces());
+  const WakeSendReport report = SendMagicPacket(packet, WakePortFromText(m_strPort), networks);
+  if (report.sent == 0) {
+    ShowWakeSendFailed(report.error);
+    return;
+  }
   AfxMessageBox("OK", MB_OK);
 }
 
@@ -150,14 +184,18 @@ void CRemotePowerDlg::OnAddEntry() {
       return;
     }
   }
+  ListCtrlRows rows(m_list);
+  const std::vector<ComputerEntry> before = CopyRows(rows);
   m_list.InsertItem(0, m_strName.c_str());
   m_list.SetItemText(0, kColumnMac, macText.c_str());
   m_list.SetItemText(0, kColumnPort, m_strPort.c_str());
-  SerializeComputerList(TRUE);
+  SaveChange(before);
 }
 
 void CRemotePowerDlg::OnUpdateEntry() {
   UpdateData(TRUE);
+  ListCtrlRows rows(m_list);
+  const std::vector<ComputerEntry> before = CopyRows(rows);
   for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
     // The new name stays in the row even when the address turns out incomplete.
     m_list.SetItemText(row, kColumnName, m_strName.c_str());
@@ -168,15 +206,17 @@ void CRemotePowerDlg::OnUpdateEntry() {
     m_list.SetItemText(row, kColumnMac, JoinedMacText().c_str());
     m_list.SetItemText(row, kColumnPort, m_strPort.c_str());
   }
-  SerializeComputerList(TRUE);
+  SaveChange(before);
 }
 
 void CRemotePowerDlg::OnDeleteEntry() {
+  ListCtrlRows rows(m_list);
+  const std::vector<ComputerEntry> before = CopyRows(rows);
   // Rows move up after a delete, so each search starts from the top again.
   for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(-1, LVNI_SELECTED)) {
     if (!m_list.DeleteItem(row)) break;
   }
-  SerializeComputerList(TRUE);
+  SaveChange(before);
 }
 
 void CRemotePowerDlg::OnClickList(NMHDR*, LRESULT* result) {

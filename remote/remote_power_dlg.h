@@ -1,10 +1,13 @@
 #pragma once
 // The remote power-on window: the list of computers and the wake command.
 #include <string>
+#include <vector>
 
 #include "afx/dialog.h"
 #include "afx/listctrl.h"
 #include "banner/animated_picture.h"
+#include "remote/core/list_file_keeper.h"
+#include "remote/win_list_file_system.h"
 
 class CRemotePowerDlg : public CDialog {
  public:
@@ -32,6 +35,7 @@ class CRemotePowerDlg : public CDialog {
   void OnChangeMac6();
   void OnClickList(NMHDR* hdr, LRESULT* result);
   void OnBannerClicked();
+  LRESULT OnShowListLoadProblem(WPARAM, LPARAM);
 
   DECLARE_MESSAGE_MAP()
 
@@ -54,4 +58,12 @@ class CRemotePowerDlg : public CDialog {
   // Moves on to the next field once part holds two bytes.
   void OnMacPartChanged(const std::string& part);
   void AdvanceToNextField();
+  // Saves the list after a change. When that fails the user is told, and the
+  // rows go back to before, which is what the file still holds.
+  void SaveChange(const std::vector<ComputerEntry>& before);
+
+  WinListFileSystem m_listFiles;
+  ComputerListKeeper m_listKeeper;
+  ListLoadResult m_listLoad = {ListLoadState::kNoFile, 0};
+  ListSaveResult m_listSave;
 };

@@ -5,7 +5,11 @@
 WinFileByteSource::WinFileByteSource(const std::string& path)
     : m_file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
-  if (!m_file.IsValid()) return;
+  if (!m_file.IsValid()) {
+    const DWORD error = ::GetLastError();
+    m_openError = error != 0 ? error : ERROR_OPEN_FAILED;
+    return;
+  }
   LARGE_INTEGER size = {};
   if (::GetFileSizeEx(m_file.Get(), &size) && size.QuadPart > 0) m_size = static_cast<std::uint64_t>(size.QuadPart);
 }

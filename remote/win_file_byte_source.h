@@ -11,6 +11,8 @@ class WinFileByteSource : public ByteSource {
   explicit WinFileByteSource(const std::string& path);
 
   bool IsOpen() const { return m_file.IsValid(); }
+  // The system's error of a failed open; 0 when open.
+  DWORD OpenError() const { return m_openError; }
   bool Read(std::uint8_t* buffer, std::size_t maxBytes, std::size_t& bytesRead) override;
   std::uint64_t Remaining() const override;
 
@@ -18,4 +20,5 @@ class WinFileByteSource : public ByteSource {
   WinFileHandle m_file;
   std::uint64_t m_size = 0;
   std::uint64_t m_position = 0;
+  DWORD m_openError = 0;
 };

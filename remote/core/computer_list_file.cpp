@@ -45,19 +45,23 @@ std::vector<std::uint8_t> EncodeComputerList(ComputerRows& rows) {
   return out;
 }
 
-bool LoadComputerList(ByteSource& file, ComputerRows& rows, const Utf16ToAnsi& toAnsi) {
+ListReadOutcome ReadComputerList(ByteSource& file, ComputerRows& rows, const Utf16ToAnsi& toAnsi) {
   try {
     ArchiveReader in(file);
     std::string header;
-    if (!ReadArchiveString(in, toAnsi, header)) return false;
-    if (!IsListHeader(header)) return true;
+    if (!ReadArchiveString(in, toAnsi, header)) return ListReadOutcome::kBrokeOff;
+    if (!IsListHeader(header)) return ListReadOutcome::kNotAList;
     rows.DeleteAll();
     // Tested only between groups, and on the buffer, not on the file.
     while (!in.BufferEmpty()) {
-      if (!ReadGroup(in, rows, toAnsi)) return false;
+      if (!ReadGroup(in, rows, toAnsi)) return ListReadOutcome::kBrokeOff;
     }
-    return true;
+    return ListReadOutcome::kFinished;
   } catch (const std::bad_alloc&) {
-    return false;
+    return ListReadOutcome::kBrokeOff;
   }
+}
+
+bool LoadComputerList(ByteSource& file, ComputerRows& rows, const Utf16ToAnsi& toAnsi) {
+  return ReadComputerList(file, rows, toAnsi) != ListReadOutcome::kBrokeOff;
 }

@@ -23,3 +23,12 @@ std::vector<std::uint8_t> EncodeComputerList(ComputerRows& rows);
 // are read while the archive buffer still holds unread bytes. Each group's
 // rows are inserted from index 0 on, above those read before.
 [[nodiscard]] bool LoadComputerList(ByteSource& file, ComputerRows& rows, const Utf16ToAnsi& toAnsi);
+
+// The same load, telling a file with another header apart from one that was
+// read to its end.
+enum class ListReadOutcome {
+  kFinished,  // read to the end
+  kNotAList,  // a header other than "PMS": rows untouched
+  kBrokeOff,  // ended early or failed to read: rows as far as they got
+};
+[[nodiscard]] ListReadOutcome ReadComputerList(ByteSource& file, ComputerRows& rows, const Utf16ToAnsi& toAnsi);

@@ -35,3 +35,22 @@ void ComputerTable::SetText(int row, int column, const std::string& text) {
 }
 
 void ComputerTable::DeleteAll() { entries_.clear(); }
+
+std::vector<ComputerEntry> CopyRows(ComputerRows& rows) {
+  std::vector<ComputerEntry> entries;
+  const int count = rows.Count();
+  for (int row = 0; row < count; ++row) {
+    entries.push_back({rows.GetText(row, 0), rows.GetText(row, 1), rows.GetText(row, 2)});
+  }
+  return entries;
+}
+
+void SetRows(ComputerRows& rows, const std::vector<ComputerEntry>& entries) {
+  rows.DeleteAll();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int row = static_cast<int>(i);
+    rows.InsertRow(row, entries[i].name);
+    rows.SetText(row, 1, entries[i].mac);
+    rows.SetText(row, 2, entries[i].port);
+  }
+}

@@ -46,3 +46,9 @@ class ComputerTable : public ComputerRows {
 
   std::vector<ComputerEntry> entries_;
 };
+
+// The rows' texts, top row first: what the list held before a change.
+std::vector<ComputerEntry> CopyRows(ComputerRows& rows);
+
+// Makes rows hold exactly entries, in order.
+void SetRows(ComputerRows& rows, const std::vector<ComputerEntry>& entries);

@@ -1,40 +1,70 @@
 #include "remote/core/list_file_save.h"
 
-#include <new>
+#include "remote/core/file_errors.h"
 
-#include "remote/core/computer_list_file.h"
+namespace {
 
-std::string TemporaryPathFor(const std::string& listPath) {
-  const std::size_t nameStart = listPath.find_last_of("\\/:") + 1;  // npos + 1 == 0
-  const std::size_t dot = listPath.rfind('.');
-  std::string temporary =
-      (dot != std::string::npos && dot > nameStart) ? listPath.substr(0, dot) + ".tmp" : listPath + ".tmp";
-  // A list file that already ends in ".tmp" must not be its own temporary.
-  if (temporary == listPath) temporary = listPath.substr(0, listPath.size() - 1) + '~';
-  return temporary;
+using Error = ListFileSystem::Error;
+
+Error OverwriteRetrying(const std::string& listPath, const ListFileSystem::Bytes& bytes, ListFileSystem& files) {
+  return RetryWhileBusy(files, [&] { return files.OverwriteInPlace(listPath, bytes); });
 }
 
-bool SaveComputerList(const std::string& listPath, ComputerRows& rows, ListFileSystem& files) {
-  std::vector<std::uint8_t> bytes;
+// The replace found the list file renamed aside and could not put the new
+// one in its place: finish the move, or else bring the old file back.
+Error FinishInterruptedReplace(const std::string& listPath, const std::string& temporary, const std::string& aside,
+                               Error error, ListFileSystem& files) {
+  if (RetryWhileBusy(files, [&] { return files.MoveOver(temporary, listPath); }) == file_error::kNone) {
+    files.RemoveFile(aside);
+    return file_error::kNone;
+  }
+  files.RemoveFile(temporary);
+  // When this fails too, the old bytes stay in the aside file: never removed.
+  RetryWhileBusy(files, [&] { return files.MoveOver(aside, listPath); });
+  return error;
+}
+
+}  // namespace
+
+Error SaveListBytes(const std::string& listPath, const ListFileSystem::Bytes& bytes, ListFileSystem& files) {
   std::string temporary;
-  try {
-    bytes = EncodeComputerList(rows);
-    temporary = TemporaryPathFor(listPath);
-  } catch (const std::bad_alloc&) {
-    return false;
+  const Error created = files.CreateUniqueFile(listPath, temporary);
+  // A folder where only the list file may be written.
+  if (created != file_error::kNone) {
+    const Error written = OverwriteRetrying(listPath, bytes, files);
+    return written == file_error::kNone ? written : created;
   }
-  switch (files.WriteWholeFile(temporary, bytes)) {
-    case ListFileSystem::WriteResult::kNotCreated:
-      return true;
-    case ListFileSystem::WriteResult::kFailed:
-      files.RemoveFile(temporary);
-      return false;
-    case ListFileSystem::WriteResult::kWritten:
-      break;
-  }
-  if (!files.MoveOver(temporary, listPath)) {
+  const Error written = files.WriteWholeFile(temporary, bytes);
+  if (written != file_error::kNone) {
+    // A full disk may still take the bytes in the list file's own space.
     files.RemoveFile(temporary);
-    return false;
+    return OverwriteRetrying(listPath, bytes, files) == file_error::kNone ? file_error::kNone : written;
   }
-  return true;
+
+  std::string aside;
+  if (files.CreateUniqueFile(listPath, aside) != file_error::kNone) aside.clear();
+  const Error replaced =
+      RetryWhileBusy(files, [&] { return files.ReplaceKeepingAttributes(listPath, temporary, aside); });
+  if (replaced == file_error::kNone) {
+    if (!aside.empty()) files.RemoveFile(aside);
+    return replaced;
+  }
+  if (replaced == file_error::kUnableToMoveReplacement2 && !aside.empty()) {
+    return FinishInterruptedReplace(listPath, temporary, aside, replaced, files);
+  }
+  if (!aside.empty()) files.RemoveFile(aside);
+  // Held open by another program for longer than the retries: a rename or a
+  // write would meet the same.
+  if (file_error::IsBusy(replaced)) {
+    files.RemoveFile(temporary);
+    return replaced;
+  }
+  // Nothing moved: no list file yet, or a file system whose replace is
+  // missing or refused. A plain rename, then the write in place.
+  if (RetryWhileBusy(files, [&] { return files.MoveOver(temporary, listPath); }) == file_error::kNone) {
+    return file_error::kNone;
+  }
+  files.RemoveFile(temporary);
+  if (file_error::IsNotFound(replaced)) return replaced;
+  return OverwriteRetrying(listPath, bytes, files) == file_error::kNone ? file_error::kNone : replaced;
 }

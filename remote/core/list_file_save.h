@@ -1,36 +1,16 @@
 #pragma once
-#include <cstdint>
+// Writing the list file without ever leaving a partial list behind.
 #include <string>
-#include <vector>
 
-#include "remote/core/computer_rows.h"
+#include "remote/core/list_file_system.h"
 
-// File operations the list save needs. The Windows implementation writes
-// with CreateFile/WriteFile/FlushFileBuffers and replaces with MoveFileExA
-// (MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
-class ListFileSystem {
- public:
-  enum class WriteResult {
-    kWritten,     // every byte written and flushed to the disk
-    kNotCreated,  // the file could not be created; nothing was written
-    kFailed,      // created, but writing or flushing failed
-  };
-
-  virtual ~ListFileSystem() = default;
-  // Creates path, or truncates it, and writes bytes to it.
-  virtual WriteResult WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) = 0;
-  // Puts source in the place of target in one step, target existing or not.
-  virtual bool MoveOver(const std::string& source, const std::string& target) = 0;
-  virtual void RemoveFile(const std::string& path) = 0;
-};
-
-// The temporary file a save writes first: in the list file's directory, its
-// name's extension changed to ".tmp", so the path gets no longer.
-std::string TemporaryPathFor(const std::string& listPath);
-
-// Writes the rows to listPath without ever leaving a partial list behind: the
-// bytes go to the temporary file, which then replaces the list file. When
-// anything fails the old list file stays as it was and the temporary file is
-// removed. Returns false when writing or replacing failed, true otherwise,
-// also when the temporary file could not be created (nothing written).
-bool SaveComputerList(const std::string& listPath, ComputerRows& rows, ListFileSystem& files);
+// Writes bytes as the new content of listPath. The bytes go to a file of a
+// unique name beside it, which then replaces the list file keeping its
+// attributes and security. Where the folder takes no new file, or the
+// replace is refused (as on some shares), the bytes are written over the
+// list file in place, which puts the old bytes back when it fails part way.
+// Returns 0 when the list file holds the bytes; otherwise the first error,
+// and the list file's old bytes are still in it (or, should even putting
+// them back fail, in the aside file the replace left).
+ListFileSystem::Error SaveListBytes(const std::string& listPath, const ListFileSystem::Bytes& bytes,
+                                    ListFileSystem& files);

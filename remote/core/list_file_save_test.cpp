@@ -2,75 +2,139 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <set>
 
-#include "remote/core/computer_list_file.h"
+#include "remote/core/fake_list_files.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// Files in memory, with a fault to inject at each step.
-class FakeFiles : public ListFileSystem {
- public:
-  std::map<std::string, Bytes> files;
-  WriteResult writeResult = WriteResult::kWritten;
-  bool replaceFails = false;
-
-  WriteResult WriteWholeFile(const std::string& path, const Bytes& bytes) override {
-    if (writeResult == WriteResult::kWritten) files[path] = bytes;
-    if (writeResult == WriteResult::kFailed) files[path] = Bytes(bytes.begin(), bytes.begin() + 5);
-    return writeResult;
-  }
-  bool MoveOver(const std::string& source, const std::string& target) override {
-    if (replaceFails || files.count(source) == 0) return false;
-    files[target] = files[source];
-    files.erase(source);
-    return true;
-  }
-  void RemoveFile(const std::string& path) override { files.erase(path); }
-};
+using list_test::FakeListFiles;
+using Bytes = ListFileSystem::Bytes;
+namespace fe = file_error;
 
 const char kPath[] = "C:\\VaroTimer\\varotimer.dat";
+const Bytes kOld = {0x03, 'P', 'M', 'S', 1, 0, 0, 0, 1, 'A', 1, 'm', 1, 'p'};
+const Bytes kNew = {0x03, 'P', 'M', 'S', 0, 0, 0, 0};
 
-TEST(ListFileSave, OldListStaysWholeUnlessTheNewOneIsComplete) {
-  using R = ListFileSystem::WriteResult;
-  const struct {
-    R write;
-    bool replaceFails;
-    bool result;
-    bool replaced;
-  } cases[] = {
-      {R::kWritten, false, true, true},
-      {R::kNotCreated, false, true, false},
-      {R::kFailed, false, false, false},
-      {R::kWritten, true, false, false},
+std::set<std::string> Names(const FakeListFiles& fs) {
+  std::set<std::string> names;
+  for (const auto& file : fs.files) names.insert(file.first);
+  return names;
+}
+
+bool HoldsSomewhere(const FakeListFiles& fs, const Bytes& bytes) {
+  for (const auto& file : fs.files) {
+    if (file.second == bytes) return true;
+  }
+  return false;
+}
+
+// Each fault once: the list file ends with the new bytes or keeps the old
+// ones, and no temporary file is left behind.
+TEST(SaveListBytes, EveryFaultLeavesTheOldOrTheNewListWhole) {
+  struct Case {
+    const char* what;
+    std::function<void(FakeListFiles&)> fault;
+    bool listExists;
+    ListFileSystem::Error error;
+    bool saved;
+    bool attributesKept;
   };
-  ComputerTable oldRows({{"OLD", "aa-bb-cc-dd-ee-ff", "40000"}});
-  ComputerTable newRows({{"PC1", "00-11-22-33-44-55", "40000"}});
-  for (const auto& c : cases) {
-    FakeFiles fs;
-    fs.files[kPath] = EncodeComputerList(oldRows);
-    fs.writeResult = c.write;
-    fs.replaceFails = c.replaceFails;
-    EXPECT_EQ(SaveComputerList(kPath, newRows, fs), c.result);
-    EXPECT_EQ(fs.files.at(kPath), EncodeComputerList(c.replaced ? newRows : oldRows));
-    EXPECT_EQ(fs.files.size(), 1u) << "temporary file left behind";
+  const std::vector<Case> cases = {
+      {"plain replace", [](FakeListFiles&) {}, true, fe::kNone, true, true},
+      {"first save", [](FakeListFiles&) {}, false, fe::kNone, true, false},
+      {"folder not writable, list writable: in place", [](FakeListFiles& f) { f.folderWritable = false; }, true,
+       fe::kNone, true, true},
+      {"folder and list not writable",
+       [](FakeListFiles& f) {
+         f.folderWritable = false;
+         f.listWritable = false;
+       },
+       true, fe::kAccessDenied, false, true},
+      {"folder not writable, no list yet", [](FakeListFiles& f) { f.folderWritable = false; }, false,
+       fe::kAccessDenied, false, false},
+      {"disk full halfway: temporary and in-place writes fail", [](FakeListFiles& f) { f.writeLimit = 4; }, true,
+       FakeListFiles::kDiskFull, false, true},
+      {"replace not supported: rename", [](FakeListFiles& f) { f.replaceAnswer = FakeListFiles::kNotSupported; },
+       true, fe::kNone, true, false},
+      {"replace and rename refused: in place",
+       [](FakeListFiles& f) {
+         f.replaceAnswer = FakeListFiles::kNotSupported;
+         f.renameFails = true;
+       },
+       true, fe::kNone, true, true},
+      {"replace could not remove the list", [](FakeListFiles& f) { f.replaceAnswer = fe::kUnableToRemoveReplaced; },
+       true, fe::kNone, true, false},
+      {"replace could not move the new file, nothing moved",
+       [](FakeListFiles& f) { f.replaceAnswer = fe::kUnableToMoveReplacement; }, true, fe::kNone, true, false},
+      {"replace moved the list aside, then stopped: finished by a rename",
+       [](FakeListFiles& f) { f.replaceAnswer = fe::kUnableToMoveReplacement2; }, true, fe::kNone, true, false},
+      {"list held open for half a second", [](FakeListFiles& f) { f.busyFor[kPath] = 5; }, true, fe::kNone, true,
+       true},
+      {"list held open for good", [](FakeListFiles& f) { f.busyFor[kPath] = 1000; }, true, fe::kSharingViolation,
+       false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeListFiles fs(kPath);
+    if (c.listExists) {
+      fs.files[kPath] = kOld;
+      fs.attributes[kPath] = "hidden, owner only";
+    }
+    c.fault(fs);
+    EXPECT_EQ(SaveListBytes(kPath, kNew, fs), c.error);
+    if (c.saved) {
+      EXPECT_EQ(fs.files[kPath], kNew);
+    } else if (c.listExists) {
+      EXPECT_EQ(fs.files[kPath], kOld);
+    } else {
+      EXPECT_FALSE(fs.Has(kPath));
+    }
+    if (c.listExists) EXPECT_EQ(fs.attributes[kPath] == "hidden, owner only", c.attributesKept);
+    EXPECT_EQ(Names(fs), (c.saved || c.listExists ? std::set<std::string>{kPath} : std::set<std::string>{}));
+    EXPECT_LE(fs.pausedMs, 1000u) << "waits about a second at most";
   }
 }
 
-TEST(ListFileSave, TemporaryFileSitsBesideTheListWithANameNoLonger) {
-  const struct {
-    const char* list;
-    const char* temporary;
-  } cases[] = {
-      {".\\varotimer.dat", ".\\varotimer.tmp"},
-      {"C:\\a\\\\varotimer.dat", "C:\\a\\\\varotimer.tmp"},
-      {"C:\\dir.d\\list", "C:\\dir.d\\list.tmp"},
-      {"D:.profile", "D:.profile.tmp"},
-      {"x.tmp", "x.tm~"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(TemporaryPathFor(c.list), c.temporary) << c.list;
+TEST(SaveListBytes, ReplaceStoppedHalfwayAndNoRenameWorks_OldBytesSurvive) {
+  FakeListFiles fs(kPath);
+  fs.files[kPath] = kOld;
+  fs.replaceAnswer = fe::kUnableToMoveReplacement2;
+  fs.renameFails = true;  // neither the new file nor the old one can be moved back
+  EXPECT_EQ(SaveListBytes(kPath, kNew, fs), fe::kUnableToMoveReplacement2);
+  EXPECT_TRUE(HoldsSomewhere(fs, kOld)) << "the file moved aside is kept";
+  EXPECT_FALSE(HoldsSomewhere(fs, kNew)) << "the temporary file is removed";
+}
+
+TEST(SaveListBytes, ReplaceStoppedHalfwayAndOnlyTheWayBackWorks) {
+  // The new file can't be moved (held), the old one can.
+  struct HeldOnce : FakeListFiles {
+    using FakeListFiles::FakeListFiles;
+    std::string held;
+    Error MoveOver(const std::string& source, const std::string& target) override {
+      if (source == held) return file_error::kAccessDenied;
+      return FakeListFiles::MoveOver(source, target);
+    }
+  } held(kPath);
+  held.files[kPath] = kOld;
+  held.replaceAnswer = fe::kUnableToMoveReplacement2;
+  held.held = "C:\\VaroTimer\\vt1.tmp";  // the first unique name: the temporary file
+  EXPECT_EQ(SaveListBytes(kPath, kNew, held), fe::kUnableToMoveReplacement2);
+  EXPECT_EQ(held.files[kPath], kOld);
+  EXPECT_EQ(Names(held), std::set<std::string>{kPath});
+}
+
+TEST(SaveListBytes, TwoSavesAtOnceEachReplaceWithTheirOwnBytes) {
+  FakeListFiles fs(kPath);
+  fs.files[kPath] = kOld;
+  const Bytes other = {0x03, 'P', 'M', 'S', 2, 0, 0, 0};
+  ListFileSystem::Error otherError = 1;
+  // The second save runs whole while the first is writing its temporary file.
+  fs.duringWrite = [&] { otherError = SaveListBytes(kPath, other, fs); };
+  EXPECT_EQ(SaveListBytes(kPath, kNew, fs), fe::kNone);
+  EXPECT_EQ(otherError, fe::kNone);
+  EXPECT_EQ(fs.files[kPath], kNew) << "the later replace wins, with its own bytes";
+  EXPECT_EQ(Names(fs), std::set<std::string>{kPath});
 }
 
 }  // namespace

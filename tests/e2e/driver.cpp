@@ -165,7 +165,8 @@ int Usage() {
       "  info TARGET | item TARGET ID\n"
       "  click TARGET ID | command TARGET ID | post TARGET MSG WP LP | send TARGET MSG WP LP\n"
       "  settime TARGET ID HH:MM:SS | gettime TARGET ID | select TARGET ID INDEX | cursel TARGET ID\n"
-      "  key TARGET VK | broadcast NAME | foreground TARGET\n"
+      "  key TARGET VK | broadcast NAME | foreground TARGET | client TARGET\n"
+      "  hold FILE ms      keeps FILE open without sharing, as a virus scanner may\n"
       "TARGET: title:TEXT | class:NAME | hwnd:0x1234\n");
   return 2;
 }
@@ -189,6 +190,15 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 3) return Usage();
+  if (cmd == L"hold") {
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fail("cannot open");
+    std::printf("held\n");
+    std::fflush(stdout);
+    Sleep(Number(arg(3)));
+    CloseHandle(file);
+    return 0;
+  }
   const Target target = ParseTarget(argv[2]);
 
   if (cmd == L"find" || cmd == L"wait-visible") {
@@ -222,6 +232,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"foreground") {
     return SetForegroundWindow(h) ? 0 : Fail("refused");
+  }
+  if (cmd == L"client") {
+    RECT r = {};
+    if (!GetClientRect(h, &r)) return Fail("no client area");
+    std::printf("width=%ld height=%ld\n", r.right - r.left, r.bottom - r.top);
+    return 0;
   }
   if (cmd == L"post" || cmd == L"send") {
     const UINT msg = Number(arg(3));

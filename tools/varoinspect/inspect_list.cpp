@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -91,20 +92,71 @@ class Cp932Converter {
   iconv_t handle_;
 };
 
+bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// A field as one line-safe token: control bytes and the backslash escaped,
+// so that no name can forge a column, a row or the result line. Double-byte
+// characters pass whole, their second byte being no control byte even where
+// it is a backslash.
+std::string Escaped(const std::string& field) {
+  static const char kHexDigits[] = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const auto c = static_cast<unsigned char>(field[i]);
+    if (IsShiftJisLeadByte(c) && i + 1 < field.size()) {
+      out += field[i];
+      out += field[++i];
+      continue;
+    }
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\0': out += "\\0"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          out += "\\x";
+          out += kHexDigits[c >> 4];
+          out += kHexDigits[c & 0x0F];
+        } else {
+          out += field[i];
+        }
+    }
+  }
+  return out;
+}
+
+// Why path can't be read as a list file; empty when it can.
+std::string Unreadable(const char* path, FileHandle& file, std::uint64_t& size) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (error) return error.message();
+  if (std::filesystem::is_directory(status)) return "is a directory";
+  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+  size = std::filesystem::file_size(path, error);
+  if (error) return error.message();
+  errno = 0;
+  file.reset(std::fopen(path, "rb"));
+  if (!file) return errno != 0 ? std::strerror(errno) : "cannot open";
+  return {};
+}
+
 }  // namespace
 
-int InspectList(const char* path, std::ostream& out) {
-  std::error_code error;
-  const bool regular = std::filesystem::is_regular_file(path, error);
-  const std::uint64_t size = regular ? std::filesystem::file_size(path, error) : 0;
-  FileHandle file(regular && !error ? std::fopen(path, "rb") : nullptr);
-  if (!file) {
-    out << "cannot read " << path << ": not a readable file\n";
+int InspectList(const char* path, std::ostream& out, std::ostream& err) {
+  FileHandle file;
+  std::uint64_t size = 0;
+  const std::string why = Unreadable(path, file, size);
+  if (!why.empty()) {
+    // The program leaves its list as it is and goes on: that answer is TRUE.
+    err << "cannot read " << path << ": " << why << '\n';
+    out << "result: TRUE\n";
     return 1;
   }
   const Cp932Converter converter;
   if (!converter.Usable()) {
-    out << "cannot convert UTF-16 text: code page 932 unavailable\n";
+    err << "cannot convert UTF-16 text: code page 932 unavailable\n";
     return 1;
   }
 
@@ -112,7 +164,7 @@ int InspectList(const char* path, std::ostream& out) {
   ComputerTable rows;
   const bool result = LoadComputerList(source, rows, std::cref(converter));
   for (const ComputerEntry& entry : rows.Entries()) {
-    out << entry.name << '\t' << entry.mac << '\t' << entry.port << '\n';
+    out << Escaped(entry.name) << '\t' << Escaped(entry.mac) << '\t' << Escaped(entry.port) << '\n';
   }
   out << "result: " << (result ? "TRUE" : "FALSE") << '\n';
   return 0;

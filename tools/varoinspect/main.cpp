@@ -16,7 +16,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   if (argc != 3) return Usage();
-  if (std::strcmp(argv[1], "list") == 0) return InspectList(argv[2], std::cout);
+  if (std::strcmp(argv[1], "list") == 0) return InspectList(argv[2], std::cout, std::cerr);
   if (std::strcmp(argv[1], "packet") == 0) return InspectPacket(argv[2], std::cout);
   if (std::strcmp(argv[1], "gif") == 0) return InspectGif(argv[2], std::cout);
   return Usage();

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "remote/core/directed_broadcast.h"
 #include "remote/core/magic_packet.h"
+#include "remote/ipv4_interfaces.h"
 #include "remote/magic_packet_sender.h"
 #include "remote/wake_port.h"
 
@@ -97,7 +99,12 @@ std::vector<unsigned char> ExpectedPayload(const std::vector<unsigned char>& add
 TEST_F(BroadcastFixture, OneDatagramFromPortToPortWithThePacket) {
   UdpCapture capture;
   ASSERT_TRUE(capture.Ok()) << ::WSAGetLastError();
-  EXPECT_EQ(BroadcastMagicPacket(BuildMagicPacket("00-11-22-33-44-55"), 40000), WakeSendOutcome::kSent);
+  // The namespace has loopback only, which gets no directed broadcast.
+  const std::vector<std::uint32_t> networks = DirectedBroadcastAddresses(ReadIpv4Interfaces());
+  EXPECT_TRUE(networks.empty());
+  const WakeSendReport report = SendMagicPacket(BuildMagicPacket("00-11-22-33-44-55"), 40000, networks);
+  EXPECT_EQ(report.sent, 1);
+  EXPECT_EQ(report.error, 0);
   const auto datagrams = capture.Collect(40000);
   ASSERT_EQ(datagrams.size(), 1u);
   EXPECT_EQ(datagrams[0].destination, "255.255.255.255");
@@ -105,18 +112,41 @@ TEST_F(BroadcastFixture, OneDatagramFromPortToPortWithThePacket) {
   EXPECT_EQ(datagrams[0].payload, ExpectedPayload({0x00, 0x11, 0x22, 0x33, 0x44, 0x55}));
 }
 
+TEST_F(BroadcastFixture, LoopbackInterfaceIsSeenAndLeftOut) {
+  bool loopbackSeen = false;
+  for (const Ipv4Interface& in : ReadIpv4Interfaces()) loopbackSeen = loopbackSeen || in.address == 0x7F000001;
+  EXPECT_TRUE(loopbackSeen) << "the adapter table was not read";
+}
+
+TEST_F(BroadcastFixture, EachDirectedBroadcastFollowsTheFirstSendFromTheSameSocket) {
+  UdpCapture capture;
+  ASSERT_TRUE(capture.Ok());
+  const std::uint32_t loopbackBroadcast = 0x7FFFFFFF;  // 127.255.255.255 stays on this machine
+  const WakeSendReport report =
+      SendMagicPacket(BuildMagicPacket("00-11-22-33-44-55"), 40000, {loopbackBroadcast});
+  EXPECT_EQ(report.sent, 2);
+  const auto datagrams = capture.Collect(40000);
+  ASSERT_EQ(datagrams.size(), 2u);
+  EXPECT_EQ(datagrams[0].destination, "255.255.255.255");
+  EXPECT_EQ(datagrams[1].destination, "127.255.255.255");
+  for (const Datagram& d : datagrams) {
+    EXPECT_EQ(d.sourcePort, 40000u);
+    EXPECT_EQ(d.payload, ExpectedPayload({0x00, 0x11, 0x22, 0x33, 0x44, 0x55}));
+  }
+}
+
 TEST_F(BroadcastFixture, PortTextBeyondSixteenBitsWraps) {
   UdpCapture capture;
   ASSERT_TRUE(capture.Ok());
   const unsigned short port = WakePortFromText("70000");
-  EXPECT_EQ(BroadcastMagicPacket(BuildMagicPacket("aa-BB-cc-DD-ee-FF"), port), WakeSendOutcome::kSent);
+  EXPECT_EQ(SendMagicPacket(BuildMagicPacket("aa-BB-cc-DD-ee-FF"), port, {}).sent, 1);
   const auto datagrams = capture.Collect(4464);
   ASSERT_EQ(datagrams.size(), 1u);
   EXPECT_EQ(datagrams[0].sourcePort, 4464u);
   EXPECT_EQ(datagrams[0].payload, ExpectedPayload({0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}));
 }
 
-TEST_F(BroadcastFixture, TakenPortSendsNothing) {
+TEST_F(BroadcastFixture, TakenPortSendsNothingAndTellsTheError) {
   SOCKET holder = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
   ASSERT_NE(holder, INVALID_SOCKET);
   sockaddr_in local = {};
@@ -126,12 +156,14 @@ TEST_F(BroadcastFixture, TakenPortSendsNothing) {
 
   UdpCapture capture;
   ASSERT_TRUE(capture.Ok());
-  EXPECT_EQ(BroadcastMagicPacket(BuildMagicPacket("00-11-22-33-44-55"), 40000), WakeSendOutcome::kNotBroadcast);
+  const WakeSendReport refused = SendMagicPacket(BuildMagicPacket("00-11-22-33-44-55"), 40000, {0x7FFFFFFF});
+  EXPECT_EQ(refused.sent, 0);
+  EXPECT_EQ(refused.error, WSAEADDRINUSE);
   EXPECT_TRUE(capture.Collect(40000).empty());
   ::closesocket(holder);
 
   // Once the port is free again the next press sends.
-  EXPECT_EQ(BroadcastMagicPacket(BuildMagicPacket("00-11-22-33-44-55"), 40000), WakeSendOutcome::kSent);
+  EXPECT_EQ(SendMagicPacket(BuildMagicPacket("00-11-22-33-44-55"), 40000, {}).sent, 1);
   EXPECT_EQ(capture.Collect(40000).size(), 1u);
 }
 
