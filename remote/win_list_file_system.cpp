@@ -79,12 +79,19 @@ ListFileSystem::Error WinListFileSystem::WriteWholeFile(const std::string& path,
 ListFileSystem::Error WinListFileSystem::ReplaceKeepingAttributes(const std::string& target,
                                                                  const std::string& replacement,
                                                                  const std::string& aside) {
+  const DWORD attributes = ::GetFileAttributesA(target.c_str());
   // The replace makes the aside file itself; the empty one that reserved its
   // name goes first.
   if (!aside.empty()) ::DeleteFileA(aside.c_str());
   const BOOL replaced = ::ReplaceFileA(target.c_str(), replacement.c_str(), aside.empty() ? nullptr : aside.c_str(),
                                        REPLACEFILE_WRITE_THROUGH | REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-  return replaced ? 0 : LastError();
+  if (!replaced) return LastError();
+  // The system's replace carries the attributes over; a replace that only
+  // renames (as some file systems and emulations do) would drop them.
+  if (attributes != INVALID_FILE_ATTRIBUTES && ::GetFileAttributesA(target.c_str()) != attributes) {
+    ::SetFileAttributesA(target.c_str(), attributes);
+  }
+  return 0;
 }
 
 ListFileSystem::Error WinListFileSystem::MoveOver(const std::string& source, const std::string& target) {
