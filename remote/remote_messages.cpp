@@ -22,18 +22,25 @@ std::string FormatStringId(UINT id, ...) {
   return text.data();
 }
 
+// The path as the user can find it: ".\varotimer.dat" says nothing about where.
+std::string FullPathOf(const std::string& path) {
+  char full[MAX_PATH] = {};
+  const DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  return length > 0 && length < MAX_PATH ? std::string(full, length) : path;
+}
+
 }  // namespace
 
 void ShowListLoadProblem(const ListLoadResult& load, const std::string& listPath) {
   switch (load.state) {
     case ListLoadState::kUnreadable:
-      AfxMessageBox(FormatStringId(IDS_LIST_UNREADABLE, load.error, listPath.c_str()).c_str(), MB_OK);
+      AfxMessageBox(FormatStringId(IDS_LIST_UNREADABLE, load.error, FullPathOf(listPath).c_str()).c_str(), MB_OK);
       break;
     case ListLoadState::kIncomplete:
-      AfxMessageBox(FormatStringId(IDS_LIST_INCOMPLETE, listPath.c_str()).c_str(), MB_OK);
+      AfxMessageBox(FormatStringId(IDS_LIST_INCOMPLETE, FullPathOf(listPath).c_str()).c_str(), MB_OK);
       break;
     case ListLoadState::kNotAList:
-      AfxMessageBox(FormatStringId(IDS_LIST_NOT_A_LIST, listPath.c_str()).c_str(), MB_OK);
+      AfxMessageBox(FormatStringId(IDS_LIST_NOT_A_LIST, FullPathOf(listPath).c_str()).c_str(), MB_OK);
       break;
     case ListLoadState::kLoaded:
     case ListLoadState::kNoFile:
@@ -42,11 +49,11 @@ void ShowListLoadProblem(const ListLoadResult& load, const std::string& listPath
 }
 
 void ShowListSaveFailed(unsigned long error, const std::string& listPath) {
-  AfxMessageBox(FormatStringId(IDS_LIST_SAVE_FAILED, error, listPath.c_str()).c_str(), MB_OK);
+  AfxMessageBox(FormatStringId(IDS_LIST_SAVE_FAILED, error, FullPathOf(listPath).c_str()).c_str(), MB_OK);
 }
 
 void ShowListBackupKept(const std::string& backupPath) {
-  AfxMessageBox(FormatStringId(IDS_LIST_BACKUP_KEPT, backupPath.c_str()).c_str(), MB_OK);
+  AfxMessageBox(FormatStringId(IDS_LIST_BACKUP_KEPT, FullPathOf(backupPath).c_str()).c_str(), MB_OK);
 }
 
 void ShowWakeSendFailed(int winsockError) {

@@ -119,6 +119,12 @@ BOOL CRemotePowerDlg::SerializeComputerList(BOOL bStore) {
 }
 
 LRESULT CRemotePowerDlg::OnShowListLoadProblem(WPARAM, LPARAM) {
+  // A modal dialog first shows when its queue runs empty, after this
+  // message: the user should see the window the message speaks of.
+  if (!::IsWindowVisible(m_hWnd)) {
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    ::UpdateWindow(m_hWnd);
+  }
   ShowListLoadProblem(m_listLoad, m_strListPath);
   return 0;
 }

@@ -160,8 +160,13 @@ class RemoteDialogCase(AppTestCase):
         if rc != 0:
             return None
         rc, out = self.driver("children", BOX)
-        return [parse_info(line.strip().partition(" ")[2])["title"] for line in out.splitlines()
-                if line.strip().startswith("id=")]
+        texts = []
+        for line in out.splitlines():
+            if line.strip().startswith("id="):
+                texts.append(parse_info(line.strip().partition(" ")[2])["title"])
+            elif texts:  # a text of several lines goes on here
+                texts[-1] += "\n" + line
+        return texts
 
     def boxes(self):
         """The message boxes open now."""
@@ -340,7 +345,7 @@ class RemoteListFaults(RemoteDialogCase):
         texts = self.box_text(timeout_ms=60000)
         self.assertIsNotNone(texts, "no message about the unreadable list")
         message = "\n".join(texts)
-        self.assertIn(MSG_UNREADABLE, message)
+        self.assertIn(MSG_UNREADABLE + "\n" + LIST_PATH_WIN + "\n", message)
         self.assertIn(LIST_PATH_WIN, message)
         self.dismiss_box()
         self.assertEqual(self.row_count(), 0)
