@@ -335,6 +335,7 @@ class RemoteListFaults(RemoteDialogCase):
                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.procs.append(holder)
         self.assertEqual(holder.stdout.readline().strip(), b"held")
+        holder.stdout.close()
         return holder
 
     def test_list_held_while_opening_is_told_and_kept(self):
