@@ -112,10 +112,12 @@ BOOL CRemotePowerDlg::SerializeComputerList(BOOL bStore) {
   ListCtrlRows rows(m_list);
   if (bStore) {
     m_listSave = m_listKeeper.Save(m_strListPath, rows);
-    return m_listSave.error == 0 ? TRUE : FALSE;
+    if (m_listSave.error != 0) return FALSE;
+  } else {
+    m_listLoad = m_listKeeper.Load(m_strListPath, rows);
   }
-  m_listLoad = m_listKeeper.Load(m_strListPath, rows);
-  return m_listLoad.state == ListLoadState::kIncomplete ? FALSE : TRUE;
+  m_savedRows = CopyRows(rows);
+  return bStore || m_listLoad.state != ListLoadState::kIncomplete ? TRUE : FALSE;
 }
 
 LRESULT CRemotePowerDlg::OnShowListLoadProblem(WPARAM, LPARAM) {
@@ -129,14 +131,14 @@ LRESULT CRemotePowerDlg::OnShowListLoadProblem(WPARAM, LPARAM) {
   return 0;
 }
 
-void CRemotePowerDlg::SaveChange(const std::vector<ComputerEntry>& before) {
+void CRemotePowerDlg::SaveChange() {
   if (SerializeComputerList(TRUE)) {
     if (!m_listSave.backup.empty()) ShowListBackupKept(m_listSave.backup);
     return;
   }
   ShowListSaveFailed(m_listSave.error, m_strListPath);
   ListCtrlRows rows(m_list);
-  SetRows(rows, before);
+  SetRows(rows, m_savedRows);
 }
 
 bool CRemotePowerDlg::AnyMacPartEmpty() const {
@@ -190,18 +192,14 @@ void CRemotePowerDlg::OnAddEntry() {
       return;
     }
   }
-  ListCtrlRows rows(m_list);
-  const std::vector<ComputerEntry> before = CopyRows(rows);
   m_list.InsertItem(0, m_strName.c_str());
   m_list.SetItemText(0, kColumnMac, macText.c_str());
   m_list.SetItemText(0, kColumnPort, m_strPort.c_str());
-  SaveChange(before);
+  SaveChange();
 }
 
 void CRemotePowerDlg::OnUpdateEntry() {
   UpdateData(TRUE);
-  ListCtrlRows rows(m_list);
-  const std::vector<ComputerEntry> before = CopyRows(rows);
   for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
     // The new name stays in the row even when the address turns out incomplete.
     m_list.SetItemText(row, kColumnName, m_strName.c_str());
@@ -212,17 +210,15 @@ void CRemotePowerDlg::OnUpdateEntry() {
     m_list.SetItemText(row, kColumnMac, JoinedMacText().c_str());
     m_list.SetItemText(row, kColumnPort, m_strPort.c_str());
   }
-  SaveChange(before);
+  SaveChange();
 }
 
 void CRemotePowerDlg::OnDeleteEntry() {
-  ListCtrlRows rows(m_list);
-  const std::vector<ComputerEntry> before = CopyRows(rows);
   // Rows move up after a delete, so each search starts from the top again.
   for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(-1, LVNI_SELECTED)) {
     if (!m_list.DeleteItem(row)) break;
   }
-  SaveChange(before);
+  SaveChange();
 }
 
 void CRemotePowerDlg::OnClickList(NMHDR*, LRESULT* result) {

@@ -59,11 +59,12 @@ class CRemotePowerDlg : public CDialog {
   void OnMacPartChanged(const std::string& part);
   void AdvanceToNextField();
   // Saves the list after a change. When that fails the user is told, and the
-  // rows go back to before, which is what the file still holds.
-  void SaveChange(const std::vector<ComputerEntry>& before);
+  // rows go back to what was last loaded or saved: what the file still holds.
+  void SaveChange();
 
   WinListFileSystem m_listFiles;
   ComputerListKeeper m_listKeeper;
   ListLoadResult m_listLoad = {ListLoadState::kNoFile, 0};
   ListSaveResult m_listSave;
+  std::vector<ComputerEntry> m_savedRows;
 };

@@ -121,7 +121,7 @@ class ListFaults : public ::testing::Test {
   }
 
   static void Report(const char* fault, int lost) {
-    std::printf("| %-58s | entries lost: %d |\n", fault, lost);
+    std::printf("| %-64s | entries lost: %d |\n", fault, lost);
     std::fflush(stdout);
   }
 
