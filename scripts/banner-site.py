@@ -43,51 +43,6 @@ def _banner_maker():
 MAKER = _banner_maker()
 
 
-def lzw_uniform(count, index, min_code_size):
-    """The codes make_banner's LZW writes for count pixels of one index,
-    worked out run by run instead of pixel by pixel."""
-    clear, end = 1 << min_code_size, (1 << min_code_size) + 1
-    out, acc, nbits = bytearray(), 0, 0
-    width = min_code_size + 1
-
-    def emit(code):
-        nonlocal acc, nbits
-        acc |= code << nbits
-        nbits += width
-        while nbits >= 8:
-            out.append(acc & 0xFF)
-            acc >>= 8
-            nbits -= 8
-
-    codes, longest, next_code = {1: index}, 1, end + 1
-    emit(clear)
-    run, left = 0, count
-    while left:
-        if run == 0:
-            run, left = 1, left - 1
-            continue
-        step = min(longest - run, left)
-        run, left = run + step, left - step
-        if not left:
-            break
-        emit(codes[run])
-        if next_code < 4096:
-            codes[run + 1], longest = next_code, run + 1
-            next_code += 1
-            if next_code > (1 << width) and width < 12:
-                width += 1
-        else:
-            emit(clear)
-            codes, longest, next_code, width = {1: index}, 1, end + 1, min_code_size + 1
-        run, left = 1, left - 1
-    if run:
-        emit(codes[run])
-    emit(end)
-    if nbits:
-        out.append(acc & 0xFF)
-    return bytes(out)
-
-
 def gif_header(width, height):
     palette = b"\x1b\x3a\x5c\xf2\xf2\xf2\xff\xc8\x3c\x00\x00\x00"  # 4 entries
     loop = b"\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00"
@@ -101,7 +56,7 @@ def gif_frame(left, top, width, height, data, delay=10):
 
 
 def solid_frame(left, top, width, height, index=1):
-    return gif_frame(left, top, width, height, lzw_uniform(width * height, index, 2))
+    return gif_frame(left, top, width, height, MAKER.lzw(bytes([index]) * (width * height), 2))
 
 
 def hostile_screen():
