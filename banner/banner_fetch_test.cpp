@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <process.h>
+
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -15,8 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include "afx/handles.h"
 #include "app/module_directory.h"
 #include "banner/banner_download.h"
+#include "banner/com_apartment.h"
 #include "tests/win/banner_test_http_server.h"
 #include "tests/win/banner_test_images.h"
 
@@ -261,6 +265,36 @@ TEST_F(BannerFetchTest, LateAnswerNeverLandsAfterGivingUp) {
   UseProxy(good.port());
   EXPECT_TRUE(TimedFetch());
   EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+}
+
+// What COM says on a fresh thread while a ComApartment lives, and after.
+struct ApartmentSeen {
+  bool initialised = false;
+  HRESULT multithreadedWhileHeld = S_OK;
+  HRESULT multithreadedAfter = E_FAIL;
+};
+
+unsigned __stdcall ProbeApartment(void* seen) {
+  auto& result = *static_cast<ApartmentSeen*>(seen);
+  {
+    const ComApartment apartment;
+    result.initialised = apartment.initialised();
+    result.multithreadedWhileHeld = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (SUCCEEDED(result.multithreadedWhileHeld)) ::CoUninitialize();
+  }
+  result.multithreadedAfter = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (SUCCEEDED(result.multithreadedAfter)) ::CoUninitialize();
+  return 0;
+}
+
+TEST(ComApartment, HoldsTheThreadApartmentThreadedAndLetsGoAfter) {
+  ApartmentSeen seen;
+  const KernelHandle thread(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &ProbeApartment, &seen, 0, nullptr)));
+  ASSERT_TRUE(thread);
+  ASSERT_EQ(::WaitForSingleObject(thread.get(), 10000), WAIT_OBJECT_0);
+  EXPECT_TRUE(seen.initialised);
+  EXPECT_EQ(seen.multithreadedWhileHeld, RPC_E_CHANGED_MODE);
+  EXPECT_EQ(seen.multithreadedAfter, S_OK);
 }
 
 }  // namespace
