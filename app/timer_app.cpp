@@ -1,6 +1,7 @@
 #include "app/timer_app.h"
 
 #include "app/timer_dlg.h"
+#include "banner/com_apartment.h"
 
 namespace {
 const char kInstanceMutexName[] = "VARO-SHUTDOWN-TOOL";
@@ -16,6 +17,7 @@ BOOL CTimerApp::InitInstance() {
     ::OutputDebugStringA("VARO-SHUTDOWN-TOOL : ERROR_ALREADY_EXISTS");
     return FALSE;
   }
+  const ComApartment com;  // for the browser a banner click starts
   CTimerDlg dialog(nullptr);
   m_pMainWnd = &dialog;
   dialog.DoModal();

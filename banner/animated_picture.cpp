@@ -4,17 +4,14 @@
 
 #include <utility>
 
-#include "banner/core/gif_walker.h"
-#include "banner/global_frame_allocator.h"
+#include "afx/wndcreate.h"
+#include "banner/banner_decode.h"
 #include "banner/global_memory.h"
 
 namespace {
 constexpr DWORD kStopWaitMs = 5000;
-// Bounds on untrusted banner files: the whole file is read into memory, and
-// every decoded frame holds a bitmap for as long as it is loaded.
+// The whole file is read into memory before its headers are checked.
 constexpr DWORD kMaxFileBytes = 32u * 1024 * 1024;
-constexpr std::size_t kMaxFrames = 1024;
-constexpr int kHimetricPerInch = 2540;
 
 // The control's device context for the length of one step.
 class WindowDC {
@@ -70,69 +67,25 @@ BOOL CAnimatedPicture::LoadFromFile(const std::string& path) {
 
 BOOL CAnimatedPicture::LoadFromMemory(HGLOBAL block, DWORD length) {
   Clear();
-  if (length == 0) return FALSE;
-  GlobalLockGuard data(block);
-  if (!data) return FALSE;
-
-  GifWalker walker(data.data(), length);
-  if (!walker.IsGifHeader()) {
-    data.Unlock();
-    return LoadStill(block, length);
+  const SIZE perInch = WindowPixelsPerInch(m_hWnd);
+  DecodedBanner banner = DecodeBanner(block, length, m_decoder, perInch);
+  if (banner.show == PictureShow::Nothing) return FALSE;
+  if (!banner.still) {
+    return CreateSurface(static_cast<int>(banner.plan.width), static_cast<int>(banner.plan.height), PictureRef(),
+                         std::move(banner.frames));
   }
-  const int width = static_cast<int>(walker.ScreenWidth());
-  const int height = static_cast<int>(walker.ScreenHeight());
-  const std::uint32_t frameCount = walker.CountFrames();
-  if (frameCount == 0) return FALSE;
-  if (frameCount == 1) {
-    data.Unlock();
-    PictureRef still = m_decoder(block, length, false);
-    if (!still) return FALSE;
-    return CreateSurface(width, height, std::move(still), {});
-  }
-
-  // Every frame becomes a standalone GIF that the decoder turns into one
-  // picture; a frame that fails to decode is dropped.
-  GlobalFrameAllocator allocator;
-  std::vector<GifFrame> frames;
-  walker.Rewind();
-  while (frames.size() < kMaxFrames) {
-    std::optional<ExtractedGifFrame> extracted = walker.ExtractFrame(allocator);
-    if (!extracted) break;
-    const DWORD frameLength = extracted->buffer.size();
-    // The stream takes the fixed block over and frees it when released.
-    PictureRef picture = m_decoder(static_cast<HGLOBAL>(extracted->buffer.Release()), frameLength, true);
-    if (!picture) continue;
-    GifFrame frame;
-    frame.picture = std::move(picture);
-    frame.width = extracted->width;
-    frame.height = extracted->height;
-    frame.left = extracted->left;
-    frame.top = extracted->top;
-    frame.delay = extracted->delay;
-    frame.disposal = extracted->disposal;
-    frames.push_back(std::move(frame));
-  }
-  data.Unlock();
-  if (frames.empty()) return FALSE;
-  return CreateSurface(width, height, PictureRef(), std::move(frames));
-}
-
-BOOL CAnimatedPicture::LoadStill(HGLOBAL block, DWORD length) {
-  PictureRef still = m_decoder(block, length, false);
-  if (!still) return FALSE;
-  const SIZE himetric = PictureHimetricSize(still.get());
-  int width = 0;
-  int height = 0;
-  {
-    WindowDC dc(m_hWnd);
-    if (dc.get() == nullptr) return FALSE;
-    width = ::MulDiv(himetric.cx, ::GetDeviceCaps(dc.get(), LOGPIXELSX), kHimetricPerInch);
-    height = ::MulDiv(himetric.cy, ::GetDeviceCaps(dc.get(), LOGPIXELSY), kHimetricPerInch);
-  }
-  return CreateSurface(width, height, std::move(still), {});
+  // A still picture takes its natural size, which its header need not have
+  // told: the surface is held to the budget too.
+  const SIZE size = PicturePixelSize(banner.still.get(), perInch);
+  const std::uint64_t decoded = std::uint64_t{banner.plan.width} * banner.plan.height;
+  if (!WithinPixelBudget(decoded + std::uint64_t(size.cx) * std::uint64_t(size.cy))) return FALSE;
+  return CreateSurface(size.cx, size.cy, std::move(banner.still), {});
 }
 
 BOOL CAnimatedPicture::CreateSurface(int width, int height, PictureRef still, std::vector<GifFrame> frames) {
+  // A picture larger than the place it was given is clipped where sibling
+  // controls lie over it, instead of painting over them.
+  AfxModifyStyle(m_hWnd, 0, WS_CLIPSIBLINGS);
   SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   WindowDC dc(m_hWnd);
   if (dc.get() == nullptr) return FALSE;
@@ -142,7 +95,8 @@ BOOL CAnimatedPicture::CreateSurface(int width, int height, PictureRef still, st
   RECT all{0, 0, width, height};
   ::FillRect(surface.dc(), &all, reinterpret_cast<HBRUSH>(COLOR_MENU + 1));
   m_scene = std::make_shared<AnimationScene>(m_hWnd, std::move(surface), width, height, std::move(still),
-                                             std::move(frames));
+                                             std::move(frames),
+                                             KernelHandle(::CreateEventA(nullptr, TRUE, FALSE, nullptr)));
   return TRUE;
 }
 
@@ -198,8 +152,7 @@ void CAnimatedPicture::Clear() {
 
 BOOL CAnimatedPicture::CopySurfaceTo(HDC dc) {
   if (!m_scene) return FALSE;
-  m_scene->CopyTo(dc);
-  return TRUE;
+  return m_scene->CopyTo(dc) ? TRUE : FALSE;
 }
 
 void CAnimatedPicture::OnPaint() {

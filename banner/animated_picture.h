@@ -2,7 +2,8 @@
 // A static control that shows a still picture or plays an animated GIF. It
 // draws into an off-screen surface of the picture's size and copies that
 // surface to the screen when painted; an animation is drawn by a thread of
-// the control's own.
+// the control's own. A file over the banner budget is refused whole before
+// anything is decoded, and the control never draws over its siblings.
 #include <windows.h>
 
 #include <memory>
@@ -36,7 +37,8 @@ class CAnimatedPicture : public CStatic {
   void Clear();
 
   BOOL IsAnimation() const;
-  // Copies the surface to (0, 0) of dc, as painting does; false without one.
+  // Copies the surface to (0, 0) of dc, as painting does; false without one,
+  // and false without waiting while the drawing thread draws into it.
   BOOL CopySurfaceTo(HDC dc);
 
  protected:
@@ -45,7 +47,6 @@ class CAnimatedPicture : public CStatic {
   DECLARE_MESSAGE_MAP()
 
  private:
-  BOOL LoadStill(HGLOBAL block, DWORD length);
   // Resizes the control to width x height, makes the surface, filled with
   // the menu colour, and keeps what was decoded with it.
   BOOL CreateSurface(int width, int height, PictureRef still, std::vector<GifFrame> frames);

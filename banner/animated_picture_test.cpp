@@ -3,6 +3,7 @@
 #include "banner/animated_picture.h"
 
 #include <windows.h>
+#include <process.h>
 #include <tlhelp32.h>
 
 #include <atomic>
@@ -13,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "banner/banner_decode.h"
+#include "banner/global_memory.h"
 #include "tests/win/banner_test_images.h"
 
 using namespace banner_test;
@@ -199,9 +202,29 @@ class AnimatedPictureTest : public ::testing::Test {
   // The control's surface pixel as a COLORREF, read through the same copy
   // the paint handler makes.
   COLORREF Pixel(int x, int y) {
-    if (!m_picture.CopySurfaceTo(m_surfaceDC)) return CLR_INVALID;
+    if (!CopySurface(m_picture)) return CLR_INVALID;
+    return ReadPixel(x, y);
+  }
+  // The copy, tried again while the drawing thread holds the surface.
+  bool CopySurface(CAnimatedPicture& picture) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      if (picture.CopySurfaceTo(m_surfaceDC)) return true;
+      ::Sleep(5);
+    }
+    return false;
+  }
+  COLORREF ReadPixel(int x, int y) const {
     const std::uint32_t bgrx = m_pixels[y * kReadWidth + x];
     return RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
+  }
+  // Every pixel of the top left width x height of the surface, row by row.
+  std::vector<COLORREF> SurfacePixels(int width, int height) {
+    std::vector<COLORREF> pixels;
+    if (!CopySurface(m_picture)) return pixels;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) pixels.push_back(ReadPixel(x, y));
+    }
+    return pixels;
   }
 
   SIZE ControlSize() const {
@@ -327,7 +350,8 @@ TEST_F(AnimatedPictureTest, MalformedGifsLoadOrFailButNeverCrash) {
   const Case cases[] = {
       {"screen too big for a surface", MakeGif(65535, 65535, {At(0, kRed, 1), At(1, kGreen, 1)}), FALSE},
       {"empty screen", MakeGif(0, 0, {At(0, kRed, 1), At(1, kGreen, 1)}), TRUE},
-      {"frames outside the screen or empty", MakeGif(24, 8, {At(0, kRed, 1), outside, empty}), TRUE},
+      {"a frame far outside the screen", MakeGif(24, 8, {At(0, kRed, 1), outside}), FALSE},
+      {"an empty frame", MakeGif(24, 8, {At(0, kRed, 1), empty}), TRUE},
       {"last image cut short", cut, TRUE},
   };
   for (const Case& c : cases) {
@@ -338,6 +362,161 @@ TEST_F(AnimatedPictureTest, MalformedGifsLoadOrFailButNeverCrash) {
     m_picture.Stop();
   }
   EXPECT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+}
+
+// Counts the decoder's calls, to show what is refused before decoding.
+std::atomic<int> g_decodes{0};
+PictureRef CountingDecode(HGLOBAL block, DWORD length, bool streamOwnsBlock) {
+  ++g_decodes;
+  return DecodePicture(block, length, streamOwnsBlock);
+}
+
+Bytes PngHeader(std::uint32_t width, std::uint32_t height) {
+  Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  for (std::uint32_t v : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<std::uint8_t>(v >> shift));
+  }
+  png.insert(png.end(), {8, 2, 0, 0, 0, 0, 0, 0, 0});
+  return png;
+}
+
+Bytes JpegHeader(std::uint16_t width, std::uint16_t height) {
+  Bytes jpeg{0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8,
+             static_cast<std::uint8_t>(height >> 8), static_cast<std::uint8_t>(height),
+             static_cast<std::uint8_t>(width >> 8), static_cast<std::uint8_t>(width), 1, 1, 0x11, 0, 0xFF, 0xD9};
+  return jpeg;
+}
+
+// A bitmap's headers only: a pixel array this large is not needed to refuse it.
+Bytes BmpHeader(std::uint32_t width, std::uint32_t height) {
+  Bytes bmp = MakeBmp(1, 1, 0);
+  bmp.resize(54);
+  for (int i = 0; i < 4; ++i) {
+    bmp[18 + i] = static_cast<std::uint8_t>(width >> (8 * i));
+    bmp[22 + i] = static_cast<std::uint8_t>(height >> (8 * i));
+  }
+  return bmp;
+}
+
+TEST_F(AnimatedPictureTest, FilesOverTheBudgetAreRefusedWholeBeforeAnythingIsDecoded) {
+  TestFrame small = At(0, kRed, 10);
+  small.bare = true;
+  TestFrame distant = small;
+  distant.left = distant.top = 65000;
+  TestFrame big = small;
+  big.width = big.height = 4096;
+  struct Case {
+    const char* what;
+    Bytes bytes;
+  };
+  const Case cases[] = {
+      {"logical screen of 65535 x 65535, one small frame", MakeGif(65535, 65535, {small})},
+      {"frames at 65000,65000", MakeGif(24, 8, {distant, distant})},
+      {"frames of 4096 x 4096", MakeGif(4096, 4096, {big, big, big})},
+      {"more frames than are tried", MakeGif(24, 8, std::vector<TestFrame>(1025, small))},
+      {"PNG of 20000 x 20000", PngHeader(20000, 20000)},
+      {"JPEG of 20000 x 20000", JpegHeader(20000, 20000)},
+      {"bitmap of 20000 x 20000", BmpHeader(20000, 20000)},
+  };
+  CAnimatedPicture counted(&CountingDecode);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_decodes = 0;
+    EXPECT_FALSE(counted.LoadFromFile(WriteFile("over.bin", c.bytes)));
+    EXPECT_EQ(g_decodes.load(), 0);
+    EXPECT_FALSE(counted.Start());
+  }
+  // The same decoder is called for a banner within the budget.
+  ASSERT_TRUE(counted.LoadFromFile(WriteFile("within.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)}))));
+  EXPECT_EQ(g_decodes.load(), 2);
+}
+
+TEST_F(AnimatedPictureTest, AFrameSmallerThanTheScreenLandsOnTheSamePixelsAloneOrAnimated) {
+  // Decoded by the platform's decoder, whichever size it gives the frame.
+  const TestFrame small{10, 5, 8, 6, kRed, 1000, 0};
+  ASSERT_TRUE(Load("alone.gif", MakeGif(40, 20, {small})));
+  EXPECT_EQ(ControlSize().cx, 40);
+  EXPECT_EQ(ControlSize().cy, 20);
+  ASSERT_TRUE(m_picture.Start());
+  const std::vector<COLORREF> alone = SurfacePixels(40, 20);
+  ASSERT_EQ(alone.size(), 800u);
+  const COLORREF red = Rgb(kGifRgb[kRed]);
+  auto at = [&alone](int x, int y) { return alone[y * 40 + x]; };
+  EXPECT_EQ(at(10, 5), red);
+  EXPECT_EQ(at(17, 10), red);
+  EXPECT_EQ(at(9, 5), kMenuColor);
+  EXPECT_EQ(at(10, 4), kMenuColor);
+  EXPECT_EQ(at(18, 10), kMenuColor);
+  EXPECT_EQ(at(17, 11), kMenuColor);
+
+  ASSERT_TRUE(Load("animated.gif", MakeGif(40, 20, {small, TestFrame{30, 0, 8, 8, kGreen, 1000, 0}})));
+  ASSERT_TRUE(m_picture.IsAnimation());
+  m_picture.Start();
+  ASSERT_TRUE(WaitUntil([&] { return Pixel(13, 8) == red; }, 5000));
+  EXPECT_EQ(SurfacePixels(40, 20), alone);
+}
+
+TEST_F(AnimatedPictureTest, APictureLargerThanItsPlaceLeavesItsSiblingsUncovered) {
+  HWND parent = ::CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, kLeft, kTop, 200, 100, nullptr,
+                                nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(parent, nullptr);
+  HWND button = ::CreateWindowA("BUTTON", "OK", WS_CHILD | WS_VISIBLE, 60, 10, 50, 20, parent, nullptr,
+                                ::GetModuleHandleA(nullptr), nullptr);
+  HWND place = ::CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0, 0, 40, 10, parent, nullptr,
+                               ::GetModuleHandleA(nullptr), nullptr);
+  // Last in the Z order, as the banner is in both dialogs.
+  ::SetWindowPos(place, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  {
+    CAnimatedPicture banner;
+    ASSERT_TRUE(banner.SubclassWindow(place));
+    ASSERT_TRUE(banner.LoadFromFile(WriteFile("large.bmp", MakeBmp(150, 60, 0x2060A0))));
+    ASSERT_TRUE(banner.Start());
+    PumpMessages();
+    HDC dc = ::GetDC(place);
+    EXPECT_FALSE(::PtVisible(dc, 70, 20)) << "under the button";
+    EXPECT_TRUE(::PtVisible(dc, 20, 40));
+    ::ReleaseDC(place, dc);
+    banner.Clear();
+  }
+  ::DestroyWindow(parent);
+  (void)button;
+}
+
+unsigned __stdcall RunSceneAnimation(void* scene) {
+  static_cast<AnimationScene*>(scene)->RunAnimation();
+  return 0;
+}
+
+TEST_F(AnimatedPictureTest, FramesWithoutAWakeEventShowTheFirstFrameStillAndNeverSpin) {
+  const Bytes gif = MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)});
+  const GlobalBlock block(::GlobalAlloc(GMEM_MOVEABLE, gif.size()));
+  {
+    GlobalLockGuard data(block.get());
+    std::copy(gif.begin(), gif.end(), data.data());
+  }
+  DecodedBanner banner = DecodeBanner(block.get(), static_cast<DWORD>(gif.size()), &DecodePicture,
+                                      WindowPixelsPerInch(nullptr));
+  ASSERT_EQ(banner.frames.size(), 2u);
+  HDC screen = ::GetDC(nullptr);
+  MemorySurface surface = MemorySurface::Create(screen, 24, 8);
+  ::ReleaseDC(nullptr, screen);
+  auto scene = std::make_unique<AnimationScene>(m_window, std::move(surface), 24, 8, PictureRef(),
+                                                std::move(banner.frames), KernelHandle());
+  EXPECT_FALSE(scene->IsAnimation());
+  EXPECT_TRUE(scene->ShowStill());
+  ASSERT_TRUE(scene->CopyTo(m_surfaceDC));
+  EXPECT_EQ(ReadPixel(4, 4), Rgb(kGifRgb[kRed]));
+  EXPECT_NE(ReadPixel(12, 4), Rgb(kGifRgb[kGreen]));
+
+  const KernelHandle thread(
+      reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &RunSceneAnimation, scene.get(), 0, nullptr)));
+  ASSERT_TRUE(thread);
+  const bool ended = ::WaitForSingleObject(thread.get(), 3000) == WAIT_OBJECT_0;
+  EXPECT_TRUE(ended) << "the drawing loop ran without a sleep";
+  if (!ended) {
+    scene->RequestStop();
+    ::WaitForSingleObject(thread.get(), INFINITE);
+  }
 }
 
 TEST_F(AnimatedPictureTest, MultiFrameGifWithOneDecodableFrameShowsThatFrameStill) {
@@ -504,6 +683,34 @@ TEST_F(StuckThreadTest, StopGivesUpAfterFiveSecondsAndNoSecondThreadJoinsIt) {
   ASSERT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
   m_gated.Start();
   EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+}
+
+TEST_F(StuckThreadTest, PaintDoesNotWaitBehindAStuckRender) {
+  HWND window = ::CreateWindowA("STATIC", "", WS_POPUP | SS_NOTIFY, kLeft, kTop + 100, 10, 10, nullptr, nullptr,
+                                ::GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(m_gated.SubclassWindow(window));
+  StartAndHoldTheThread();
+  ::ShowWindow(window, SW_SHOWNOACTIVATE);
+  ::InvalidateRect(window, nullptr, FALSE);
+  const DWORD before = ::GetTickCount();
+  ::UpdateWindow(window);  // WM_PAINT, handled here and now
+  const DWORD painted = ::GetTickCount() - before;
+  EXPECT_LT(painted, 100u);
+  EXPECT_EQ(::WaitForSingleObject(GatedPicture::s_gate, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "render still held";
+
+  // Once the render ends, the paint that found the surface busy is made good.
+  ::SetEvent(GatedPicture::s_gate);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        HDC screen = ::GetDC(nullptr);
+        const COLORREF shown = ::GetPixel(screen, kLeft + 4, kTop + 104);
+        ::ReleaseDC(nullptr, screen);
+        return shown == Rgb(kGifRgb[kRed]);
+      },
+      5000));
+  m_gated.Clear();
+  ::DestroyWindow(window);
 }
 
 TEST_F(StuckThreadTest, ClearLeavesTheFramesToTheStuckThreadUntilItEnds) {

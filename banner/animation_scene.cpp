@@ -15,7 +15,7 @@ RECT FrameRect(const GifFrame& frame) {
 }  // namespace
 
 AnimationScene::AnimationScene(HWND window, MemorySurface surface, int width, int height, PictureRef still,
-                               std::vector<GifFrame> frames)
+                               std::vector<GifFrame> frames, KernelHandle wakeEvent)
     : m_window(window),
       m_width(width),
       m_height(height),
@@ -23,15 +23,15 @@ AnimationScene::AnimationScene(HWND window, MemorySurface surface, int width, in
       m_still(std::move(still)),
       m_frames(std::move(frames)),
       m_surface(std::move(surface)),
-      m_wakeEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+      m_wakeEvent(std::move(wakeEvent)) {}
 
 bool AnimationScene::ShowStill() {
   bool drawn = false;
   if (m_still) {
-    ScopedLock lock(m_surfaceLock);
+    SurfaceAccess access(*this);
     drawn = RenderPicture(m_still.get(), m_surface.dc(), 0, 0, m_width, m_height);
-  } else if (m_frames.size() == 1) {
-    // A multi-frame GIF of which one frame decoded: show that frame.
+  } else if (!m_frames.empty()) {
+    // One frame, or frames that cannot animate: show the first.
     drawn = RenderFrame(m_frames.front());
   }
   if (drawn) Invalidate();
@@ -39,6 +39,8 @@ bool AnimationScene::ShowStill() {
 }
 
 void AnimationScene::RunAnimation() {
+  // Without its wake event the loop would never sleep.
+  if (!IsAnimation()) return;
   // After a stop, the frame on screen still owes its disposal.
   DisposeFrame(m_frames[m_frameIndex]);
   if (StopRequested()) return;
@@ -54,7 +56,7 @@ void AnimationScene::RunAnimation() {
 
     if (m_frameIndex + 1 >= m_frames.size()) {
       m_frameIndex = 0;
-      ScopedLock lock(m_surfaceLock);
+      SurfaceAccess access(*this);
       FillSolid(m_surface.dc(), RECT{0, 0, m_width, m_height}, m_backColor);
     } else {
       ++m_frameIndex;
@@ -65,45 +67,53 @@ void AnimationScene::RunAnimation() {
 
 void AnimationScene::RequestStop() {
   m_stopRequested = true;
-  ::SetEvent(m_wakeEvent.get());
+  if (m_wakeEvent) ::SetEvent(m_wakeEvent.get());
 }
 
 void AnimationScene::ClearStopRequest() {
-  ::ResetEvent(m_wakeEvent.get());
+  if (m_wakeEvent) ::ResetEvent(m_wakeEvent.get());
   m_stopRequested = false;
 }
 
-void AnimationScene::CopyTo(HDC target) {
-  ScopedLock lock(m_surfaceLock);
+bool AnimationScene::CopyTo(HDC target) {
+  if (!m_surfaceLock.try_lock()) {
+    m_paintOwed = true;
+    return false;
+  }
   ::BitBlt(target, 0, 0, m_width, m_height, m_surface.dc(), 0, 0, SRCCOPY);
+  m_surfaceLock.unlock();
+  return true;
 }
 
 bool AnimationScene::RenderFrame(const GifFrame& frame) {
-  ScopedLock lock(m_surfaceLock);
-  return RenderPicture(frame.picture.get(), m_surface.dc(), static_cast<int>(frame.left),
-                       static_cast<int>(frame.top), static_cast<int>(frame.width),
-                       static_cast<int>(frame.height));
+  SurfaceAccess access(*this);
+  return RenderPicture(frame.picture.get(), m_surface.dc(), frame.drawn.left, frame.drawn.top, frame.drawn.width,
+                       frame.drawn.height);
 }
 
 void AnimationScene::SaveBackground(const GifFrame& frame) {
-  // When the save area cannot be made nothing is saved and the disposal
-  // restores nothing.
-  m_save = MemorySurface::Create(m_surface.dc(), static_cast<int>(frame.width), static_cast<int>(frame.height));
+  // Only what lies on the screen is saved. When the save area cannot be
+  // made nothing is saved and the disposal restores nothing.
+  m_saveRect = ClipToScreen(GifFrameRect{frame.left, frame.top, frame.width, frame.height},
+                            PixelSize{static_cast<std::uint32_t>(m_width), static_cast<std::uint32_t>(m_height)});
+  m_save.reset();
+  if (m_saveRect.width == 0 || m_saveRect.height == 0) return;
+  m_save = MemorySurface::Create(m_surface.dc(), m_saveRect.width, m_saveRect.height);
   if (!m_save) return;
-  ScopedLock lock(m_surfaceLock);
-  ::BitBlt(m_save.dc(), 0, 0, static_cast<int>(frame.width), static_cast<int>(frame.height), m_surface.dc(),
-           static_cast<int>(frame.left), static_cast<int>(frame.top), SRCCOPY);
+  SurfaceAccess access(*this);
+  ::BitBlt(m_save.dc(), 0, 0, m_saveRect.width, m_saveRect.height, m_surface.dc(), m_saveRect.left, m_saveRect.top,
+           SRCCOPY);
 }
 
 void AnimationScene::DisposeFrame(const GifFrame& frame) {
   if (frame.disposal == kDisposeToBackground) {
-    ScopedLock lock(m_surfaceLock);
+    SurfaceAccess access(*this);
     FillSolid(m_surface.dc(), FrameRect(frame), m_backColor);
   } else if (frame.disposal == kDisposeToPrevious && m_save) {
     {
-      ScopedLock lock(m_surfaceLock);
-      ::BitBlt(m_surface.dc(), static_cast<int>(frame.left), static_cast<int>(frame.top),
-               static_cast<int>(frame.width), static_cast<int>(frame.height), m_save.dc(), 0, 0, SRCCOPY);
+      SurfaceAccess access(*this);
+      ::BitBlt(m_surface.dc(), m_saveRect.left, m_saveRect.top, m_saveRect.width, m_saveRect.height, m_save.dc(), 0,
+               0, SRCCOPY);
     }
     m_save.reset();
   }

@@ -17,10 +17,6 @@ constexpr DWORD kReadBufferSize = 4096;
 constexpr DWORD kHttpOk = 200;
 // Said outright, so that no proxy on the way answers from its cache either.
 constexpr char kNoCacheHeaders[] = "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
-// Reload from the server, never from a cache, and keep a cache file out of
-// the way of the reader.
-constexpr DWORD kRequestFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_RESYNCHRONIZE | INTERNET_FLAG_HYPERLINK | INTERNET_FLAG_NEED_FILE;
 
 // What the worker and the waiting caller share. The caller reads the result
 // only after the worker has ended; a worker left behind sees abandoned.
@@ -75,7 +71,7 @@ bool Download(DownloadJob& job) {
       ::InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return false;
   InternetHandle request(::HttpOpenRequestA(connection.get(), "GET", path[0] != '\0' ? path : "/", nullptr,
-                                            nullptr, nullptr, kRequestFlags | secure, 0));
+                                            nullptr, nullptr, DownloadRequestFlags() | secure, 0));
   if (!request) return false;
   SetTimeouts(request.get(), job.limits.waitMs);
   if (!::HttpSendRequestA(request.get(), kNoCacheHeaders, static_cast<DWORD>(-1), nullptr, 0)) {
@@ -111,6 +107,13 @@ unsigned __stdcall DownloadThreadProc(void* argument) {
 }
 
 }  // namespace
+
+DWORD DownloadRequestFlags() {
+  // Reload from the server, never from a cache, and write nothing to the
+  // user's browser cache: the body is read into memory, so no cache file is
+  // needed either (asking for one would store the download after all).
+  return INTERNET_FLAG_RELOAD | INTERNET_FLAG_RESYNCHRONIZE | INTERNET_FLAG_HYPERLINK | INTERNET_FLAG_NO_CACHE_WRITE;
+}
 
 std::optional<DownloadBody> DownloadWithin(const std::string& url, const DownloadLimits& limits) {
   auto job = std::make_shared<DownloadJob>();

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/module_directory.h"
+#include "banner/banner_decode.h"
 #include "banner/banner_download.h"
 #include "afx/handles.h"
 
@@ -40,8 +41,10 @@ BOOL FetchBanner(const char* fileName) {
   if (url.size() >= kUrlBufferSize) return FALSE;
 
   std::optional<DownloadBody> body = DownloadWithin(url, DownloadLimits{kDownloadWaitMs, kMaxBannerBytes});
-  // An empty body is no picture: it would only wipe out the banner there is.
-  if (!body || body->empty()) return FALSE;
+  // Whatever is not a picture the control would show (a login or block page
+  // answered with 200, a cut or oversized picture) would only wipe out the
+  // banner there is.
+  if (!body || !IsShowableBanner(*body)) return FALSE;
 
   char windowsDir[MAX_PATH] = {};
   const UINT length = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);

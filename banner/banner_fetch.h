@@ -10,8 +10,9 @@ std::string BannerUrl(const char* fileName);
 
 // Downloads the banner into the Windows directory's "Temp\test.gif" and
 // copies it beside the executable as fileName. True when a complete banner
-// arrived (HTTP 200, whole body) and the copy was attempted; on any failure
-// the file beside the executable stays as it was. Returns within 5 seconds
+// arrived (HTTP 200, whole body, a picture the banner control would show)
+// and the copy was attempted; on any failure the file beside the executable
+// stays as it was. Returns within 5 seconds
 // whatever the server does.
 BOOL FetchBanner(const char* fileName);
 

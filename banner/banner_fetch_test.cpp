@@ -5,6 +5,9 @@
 
 #include <winsock2.h>
 #include <windows.h>
+#include <wininet.h>
+
+#include <process.h>
 
 #include <fstream>
 #include <iterator>
@@ -14,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include "afx/handles.h"
 #include "app/module_directory.h"
+#include "banner/banner_download.h"
+#include "banner/com_apartment.h"
 #include "tests/win/banner_test_http_server.h"
 #include "tests/win/banner_test_images.h"
 
@@ -144,6 +150,8 @@ TEST_F(BannerFetchTest, CompleteBannerReplacesTheFileThroughTheShippedUrl) {
 }
 
 TEST_F(BannerFetchTest, AnythingButACompleteBannerLeavesTheFileAlone) {
+  TestFrame text;
+  text.plainText = true;
   struct Case {
     const char* what;
     ServerBehaviour behaviour;
@@ -151,7 +159,14 @@ TEST_F(BannerFetchTest, AnythingButACompleteBannerLeavesTheFileAlone) {
     Bytes body;
   };
   const Bytes errorPage{'<', 'h', '1', '>', 'e', 'r', 'r', 'o', 'r', '<', '/', 'h', '1', '>'};
+  const std::string login = "<html><body><form action=/login>Please log in</form></body></html>";
+  Bytes cutInFirstFrame = MakeGif(24, 8, {TestFrame{0, 0, 8, 8, kBlue}});
+  cutInFirstFrame.resize(cutInFirstFrame.size() - 4);
   const Case cases[] = {
+      {"login page answered with 200", ServerBehaviour::Answer, "200 OK", Bytes(login.begin(), login.end())},
+      {"GIF cut off in its first frame", ServerBehaviour::Answer, "200 OK", cutInFirstFrame},
+      {"GIF over the pixel budget", ServerBehaviour::Answer, "200 OK", MakeGif(65535, 65535, {TestFrame{}})},
+      {"GIF whose only frame does not decode", ServerBehaviour::Answer, "200 OK", MakeGif(8, 8, {text})},
       {"not found", ServerBehaviour::Answer, "404 Not Found", errorPage},
       {"server error", ServerBehaviour::Answer, "500 Internal Server Error", errorPage},
       {"no content", ServerBehaviour::Answer, "204 No Content", {}},
@@ -170,6 +185,54 @@ TEST_F(BannerFetchTest, AnythingButACompleteBannerLeavesTheFileAlone) {
     EXPECT_FALSE(TimedFetch());
     EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
   }
+}
+
+TEST_F(BannerFetchTest, EveryPictureFormatTheControlShowsReplacesTheFile) {
+  const Bytes still = MakeBmp(16, 8, 0x2060A0);
+  TestHttpServer server(ServerBehaviour::Answer, "200 OK", still);
+  UseProxy(server.port());
+  EXPECT_TRUE(TimedFetch());
+  EXPECT_EQ(ReadFile(m_bannerPath), still);
+}
+
+TEST_F(BannerFetchTest, TheBrowserCacheIsNeitherReadNorWritten) {
+  const std::string url = BannerUrl(kName);
+  // A stale copy under the banner's URL, fresh for another day.
+  const Bytes stale = MakeGif(8, 8, {TestFrame{0, 0, 8, 8, kGreen}});
+  char cacheFile[MAX_PATH] = {};
+  ASSERT_TRUE(::CreateUrlCacheEntryA(url.c_str(), static_cast<DWORD>(stale.size()), "gif", cacheFile, 0));
+  WriteFile(cacheFile, stale);
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER expires{};
+  expires.LowPart = now.dwLowDateTime;
+  expires.HighPart = now.dwHighDateTime;
+  expires.QuadPart += 24ull * 3600 * 10000000;
+  const FILETIME expiry{expires.LowPart, expires.HighPart};
+  const char headers[] = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nCache-Control: max-age=86400\r\n\r\n";
+  ASSERT_TRUE(::CommitUrlCacheEntryA(url.c_str(), cacheFile, expiry, now, NORMAL_CACHE_ENTRY,
+                                     reinterpret_cast<BYTE*>(const_cast<char*>(headers)), sizeof(headers) - 1, nullptr,
+                                     nullptr));
+
+  TestHttpServer server(ServerBehaviour::Answer, "200 OK", m_fresh);
+  UseProxy(server.port());
+  EXPECT_TRUE(TimedFetch());
+  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh) << "the server's banner, not the cached one";
+  EXPECT_FALSE(server.lastRequest().empty());
+
+  // Nothing the download brought is left in the cache.
+  ASSERT_TRUE(::DeleteUrlCacheEntryA(url.c_str()));
+  TestHttpServer again(ServerBehaviour::Answer, "200 OK", m_fresh);
+  UseProxy(again.port());
+  EXPECT_TRUE(TimedFetch());
+  DWORD size = 0;
+  EXPECT_FALSE(::GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size) || ::GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+      << "cache entry written for " << url;
+
+  // The platform here never answers from its cache, so the stale copy above
+  // cannot tell whether the request forbids it: the flags must say so.
+  EXPECT_TRUE(DownloadRequestFlags() & INTERNET_FLAG_RELOAD);
+  EXPECT_FALSE(DownloadRequestFlags() & INTERNET_FLAG_NEED_FILE) << "a cache file would store the download";
 }
 
 TEST_F(BannerFetchTest, UnreachableServerFailsInTime) {
@@ -202,6 +265,36 @@ TEST_F(BannerFetchTest, LateAnswerNeverLandsAfterGivingUp) {
   UseProxy(good.port());
   EXPECT_TRUE(TimedFetch());
   EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+}
+
+// What COM says on a fresh thread while a ComApartment lives, and after.
+struct ApartmentSeen {
+  bool initialised = false;
+  HRESULT multithreadedWhileHeld = S_OK;
+  HRESULT multithreadedAfter = E_FAIL;
+};
+
+unsigned __stdcall ProbeApartment(void* seen) {
+  auto& result = *static_cast<ApartmentSeen*>(seen);
+  {
+    const ComApartment apartment;
+    result.initialised = apartment.initialised();
+    result.multithreadedWhileHeld = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (SUCCEEDED(result.multithreadedWhileHeld)) ::CoUninitialize();
+  }
+  result.multithreadedAfter = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (SUCCEEDED(result.multithreadedAfter)) ::CoUninitialize();
+  return 0;
+}
+
+TEST(ComApartment, HoldsTheThreadApartmentThreadedAndLetsGoAfter) {
+  ApartmentSeen seen;
+  const KernelHandle thread(reinterpret_cast<HANDLE>(::_beginthreadex(nullptr, 0, &ProbeApartment, &seen, 0, nullptr)));
+  ASSERT_TRUE(thread);
+  ASSERT_EQ(::WaitForSingleObject(thread.get(), 10000), WAIT_OBJECT_0);
+  EXPECT_TRUE(seen.initialised);
+  EXPECT_EQ(seen.multithreadedWhileHeld, RPC_E_CHANGED_MODE);
+  EXPECT_EQ(seen.multithreadedAfter, S_OK);
 }
 
 }  // namespace

@@ -9,18 +9,125 @@ request reaches it, whatever host the URL names.
 
 --mode makes it misbehave: 404 and 500 answer with an error page, stall
 accepts and never answers, trickle sends the banner a byte at a time.
+--hostile NAME serves, in place of the banner, one of the hostile files
+below (made on start), each with a 200 answer; --write-hostile DIR writes
+them all to DIR and ends.
 Each request is logged to stdout as one line: METHOD URL AGENT.
 """
 import argparse
 import http.server
+import importlib.util
 import os
 import socketserver
+import struct
 import sys
 import time
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEFAULT_BANNER = os.path.join(ROOT, "res", "images", "sorel-ads.gif")
 HOME_PAGE = b"<html><body><h1>Lumetra</h1><p>VaroTimer</p></body></html>\n"
+
+
+# The program's cap on a downloaded banner.
+DOWNLOAD_CAP = 8 * 1024 * 1024
+
+
+def _banner_maker():
+    spec = importlib.util.spec_from_file_location("make_banner", os.path.join(ROOT, "res", "images", "make_banner.py"))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+MAKER = _banner_maker()
+
+
+def gif_header(width, height):
+    palette = b"\x1b\x3a\x5c\xf2\xf2\xf2\xff\xc8\x3c\x00\x00\x00"  # 4 entries
+    loop = b"\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00"
+    return b"GIF89a" + struct.pack("<HHBBB", width, height, 0x81, 0, 0) + palette + loop
+
+
+def gif_frame(left, top, width, height, data, delay=10):
+    gce = b"\x21\xf9\x04\x00" + struct.pack("<H", delay) + b"\x00\x00"
+    desc = b"\x2c" + struct.pack("<HHHHB", left, top, width, height, 0)
+    return gce + desc + b"\x02" + MAKER.sub_blocks(data)
+
+
+def solid_frame(left, top, width, height, index=1):
+    return gif_frame(left, top, width, height, MAKER.lzw(bytes([index]) * (width * height), 2))
+
+
+def hostile_screen():
+    return gif_header(65535, 65535) + solid_frame(0, 0, 8, 8) + b"\x3b"
+
+
+def hostile_big_frames():
+    head, frame = gif_header(4096, 4096), solid_frame(0, 0, 4096, 4096)
+    count = (DOWNLOAD_CAP - len(head) - 1) // len(frame)
+    return head + frame * count + b"\x3b"
+
+
+def hostile_undecodable():
+    # Code 7 first: no code of that value exists yet, so no frame decodes.
+    frame = gif_frame(0, 0, 8, 8, b"\xff")
+    return gif_header(16, 16) + frame * 100000 + b"\x3b"
+
+
+def hostile_far_frames():
+    frame = solid_frame(65000, 65000, 8, 8)
+    return gif_header(237, 31) + frame * 3 + b"\x3b"
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+
+def hostile_png(side=20000):
+    # One bit a pixel, all black: 50 MB of rows that compress to some 50 KB.
+    row = b"\x00" * (1 + (side + 7) // 8)
+    packer = zlib.compressobj(9)
+    data = b"".join(packer.compress(row * 500) for _ in range(side // 500)) + packer.flush()
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 1, 0, 0, 0, 0))
+            + png_chunk(b"IDAT", data) + png_chunk(b"IEND", b""))
+
+
+def hostile_jpeg(side=20000):
+    # Baseline, one grey component, every block flat: one Huffman code of a
+    # single 0 bit for the DC difference and one for the end of block.
+    quant = b"\xff\xdb" + struct.pack(">H", 67) + b"\x00" + b"\x01" * 64
+    frame = b"\xff\xc0" + struct.pack(">HBHHB", 11, 8, side, side, 1) + b"\x01\x11\x00"
+    table = bytes([1] + [0] * 15) + b"\x00"
+    huffman = (b"\xff\xc4" + struct.pack(">H", 2 + 2 * (1 + len(table))) + b"\x00" + table + b"\x10" + table)
+    scan = b"\xff\xda" + struct.pack(">HB", 8, 1) + b"\x01\x00" + b"\x00\x3f\x00"
+    blocks = ((side + 7) // 8) ** 2
+    return b"\xff\xd8" + quant + frame + huffman + scan + b"\x00" * (blocks * 2 // 8) + b"\xff\xd9"
+
+
+def hostile_html():
+    return (b"<html><head><title>Login</title></head><body><form action=\"/login\" method=\"post\">"
+            b"Please log in to use this network.<input name=\"room\"></form></body></html>\n")
+
+
+def hostile_cut():
+    with open(DEFAULT_BANNER, "rb") as f:
+        banner = f.read()
+    first_image = banner.index(b"\x2c", 13 + 3 * 2 ** ((banner[10] & 7) + 1))
+    return banner[:first_image + 200]
+
+
+# name -> (content type, maker)
+HOSTILE = {
+    "screen-65535": ("image/gif", hostile_screen),
+    "frames-4096": ("image/gif", hostile_big_frames),
+    "undecodable-100000": ("image/gif", hostile_undecodable),
+    "frames-at-65000": ("image/gif", hostile_far_frames),
+    "png-20000": ("image/png", hostile_png),
+    "jpeg-20000": ("image/jpeg", hostile_jpeg),
+    "html-200": ("text/html", hostile_html),
+    "gif-cut": ("image/gif", hostile_cut),
+}
 
 
 class SiteHandler(http.server.BaseHTTPRequestHandler):
@@ -42,6 +149,9 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             return
         if mode in ("404", "500"):
             self.answer(int(mode), "text/html", b"<html><body>error</body></html>\n")
+            return
+        if self.server.hostile:
+            self.answer(200, self.server.hostile[0], self.server.hostile[1])
             return
         with open(self.server.banner, "rb") as f:
             body = f.read()
@@ -76,10 +186,21 @@ def main():
     parser.add_argument("--port", type=int, default=8080, help="0 picks a free port (printed first)")
     parser.add_argument("--banner", default=DEFAULT_BANNER, help="file served under /ads/")
     parser.add_argument("--mode", choices=["ok", "404", "500", "stall", "trickle"], default="ok")
+    parser.add_argument("--hostile", choices=sorted(HOSTILE), help="serve this hostile file as the banner")
+    parser.add_argument("--write-hostile", metavar="DIR", help="write every hostile file to DIR and end")
     args = parser.parse_args()
+    if args.write_hostile:
+        for name, (_, make) in HOSTILE.items():
+            with open(os.path.join(args.write_hostile, name), "wb") as f:
+                f.write(make())
+        return 0
     server = SiteServer(("127.0.0.1", args.port), SiteHandler)
     server.mode = args.mode
     server.banner = args.banner
+    server.hostile = None
+    if args.hostile:
+        content_type, make = HOSTILE[args.hostile]
+        server.hostile = (content_type, make())
     print("PORT %d" % server.server_address[1], flush=True)
     try:
         server.serve_forever()

@@ -45,9 +45,20 @@ TEST(GifReport, Verdicts) {
   empty.Header(8, 8, 0).Comment("nothing here").Trailer();
   EXPECT_EQ(ReportOf(empty.bytes()), "show: nothing\n");
 
-  const std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  const std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
+                                      'I', 'H', 'D', 'R', 0, 0, 0, 96, 0, 0, 0, 48, 8, 2, 0, 0, 0};
   EXPECT_EQ(ReportOf(png), "show: still\n");
-  EXPECT_EQ(ReportOf({}), "show: still\n");
+  // What the control refuses shows nothing: no bytes, no picture, no size.
+  EXPECT_EQ(ReportOf({}), "show: nothing\n");
+  const std::string page = "<html>login</html>";
+  EXPECT_EQ(ReportOf(std::vector<std::uint8_t>(page.begin(), page.end())), "show: nothing\n");
+  EXPECT_EQ(ReportOf(std::vector<std::uint8_t>(png.begin(), png.begin() + 8)), "show: nothing\n");
+}
+
+TEST(GifReport, AGifOverTheBudgetListsNoFrames) {
+  GifBuilder huge;
+  huge.Header(65535, 65535, 0x80).GraphicControl(4, 0).Image(0, 0, 8, 8).Trailer();
+  EXPECT_EQ(ReportOf(huge.bytes()), "show: nothing\n");
 }
 
 }  // namespace

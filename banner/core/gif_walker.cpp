@@ -153,15 +153,28 @@ bool GifWalker::SkipToRenderingBlock() {
   }
 }
 
-bool GifWalker::SkipFrame() {
+GifFrameRect GifWalker::RenderingBlockRect() const {
+  GifFrameRect rect;
+  if (ClassifyBlock() == GifBlockKind::ImageDescriptor && Has(cursor_, kImageDescriptorLength)) {
+    rect.left = ReadU16(cursor_ + 1);
+    rect.top = ReadU16(cursor_ + 3);
+    rect.width = ReadU16(cursor_ + 5);
+    rect.height = ReadU16(cursor_ + 7);
+  }
+  return rect;
+}
+
+bool GifWalker::SkipFrame(GifFrameRect* rect) {
   if (!SkipLeadingExtensions()) return false;
   const GifBlockKind kind = ClassifyBlock();
   if (kind == GifBlockKind::Unrecognized || kind == GifBlockKind::Trailer) return false;
   if (BlockLength() <= 0) return false;
-  if (IsRenderingBlock(kind)) return SkipBlock();
-  // A graphic control extension opens the frame.
-  if (!SkipBlock()) return false;
-  if (!SkipToRenderingBlock()) return false;
+  if (!IsRenderingBlock(kind)) {
+    // A graphic control extension opens the frame.
+    if (!SkipBlock()) return false;
+    if (!SkipToRenderingBlock()) return false;
+  }
+  if (rect != nullptr) *rect = RenderingBlockRect();
   return SkipBlock();
 }
 
@@ -193,12 +206,11 @@ std::optional<ExtractedGifFrame> GifWalker::ExtractFrame(FrameAllocator& allocat
     frame.delay = kGifNoDelay;
   }
 
-  if (ClassifyBlock() == GifBlockKind::ImageDescriptor && Has(cursor_, kImageDescriptorLength)) {
-    frame.left = ReadU16(cursor_ + 1);
-    frame.top = ReadU16(cursor_ + 3);
-    frame.width = ReadU16(cursor_ + 5);
-    frame.height = ReadU16(cursor_ + 7);
-  }
+  const GifFrameRect rect = RenderingBlockRect();
+  frame.left = rect.left;
+  frame.top = rect.top;
+  frame.width = rect.width;
+  frame.height = rect.height;
   if (!SkipBlock()) return std::nullopt;
 
   // Header (with global table), the frame's blocks, a trailer byte.

@@ -17,6 +17,15 @@ enum class GifBlockKind : int {
 // The delay of a frame that has no graphic control extension.
 constexpr std::uint32_t kGifNoDelay = 0xFFFFFFFFu;
 
+// Where a frame lies on the logical screen, from its image descriptor; all
+// zero for a plain text frame, which has none.
+struct GifFrameRect {
+  std::uint32_t left = 0;
+  std::uint32_t top = 0;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
 // One frame cut out as a standalone single-frame GIF: the source's header,
 // screen descriptor and global colour table, the frame's blocks, a trailer.
 struct ExtractedGifFrame {
@@ -57,7 +66,8 @@ class GifWalker {
   // not lie wholly within the data.
   std::int64_t BlockLength() const;
   bool SkipBlock();
-  bool SkipFrame();
+  // Passes over one whole frame; rect, when given, receives its place.
+  bool SkipFrame(GifFrameRect* rect = nullptr);
   // Rewinds, then counts the frames reached whole before the walk ends.
   std::uint32_t CountFrames();
   // Cuts the next frame and leaves the cursor behind it. Nothing at the end
@@ -72,6 +82,7 @@ class GifWalker {
   std::uint32_t ReadU16(std::uint32_t offset) const;
   bool SkipLeadingExtensions();
   bool SkipToRenderingBlock();
+  GifFrameRect RenderingBlockRect() const;
 
   const std::uint8_t* data_;
   std::uint32_t length_;

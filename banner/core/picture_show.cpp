@@ -1,13 +1,8 @@
 #include "banner/core/picture_show.h"
 
-PictureShow ChoosePictureShow(bool isGif, std::uint32_t frameCount, std::uint32_t decodedFrames) {
-  if (!isGif) return PictureShow::Still;
-  if (frameCount == 0) return PictureShow::Nothing;
-  if (frameCount == 1) return PictureShow::Still;
-  if (decodedFrames == 0) return PictureShow::Nothing;
-  // A multi-frame GIF of which only one frame decoded still has a picture to
-  // show: show that frame rather than nothing.
-  if (decodedFrames == 1) return PictureShow::Still;
+PictureShow ChoosePictureShow(const BannerPlan& plan, std::uint32_t decodedPictures) {
+  if (!plan.accepted || decodedPictures == 0) return PictureShow::Nothing;
+  if (plan.format != PictureFormat::Gif || decodedPictures == 1) return PictureShow::Still;
   return PictureShow::Animation;
 }
 

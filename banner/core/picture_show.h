@@ -1,13 +1,15 @@
 #pragma once
 #include <cstdint>
 
+#include "banner/core/banner_plan.h"
+
 // What the banner control ends up showing after a load.
 enum class PictureShow { Nothing, Still, Animation };
 
-// isGif: the walker's signature test. frameCount: the frames the walker
-// counts. decodedFrames: of the frames split out of a multi-frame GIF, how
-// many decoded (ignored otherwise). Data that is not a GIF, or a GIF of one
-// frame, is decoded whole as a still picture.
-PictureShow ChoosePictureShow(bool isGif, std::uint32_t frameCount, std::uint32_t decodedFrames);
+// plan: the file's plan; decodedPictures: how many pictures decoded (the
+// still picture, or the GIF frames that decoded, tried up to the plan's
+// frame count). A refused file shows nothing whatever decoded; a GIF shows
+// the only frame that decoded still.
+PictureShow ChoosePictureShow(const BannerPlan& plan, std::uint32_t decodedPictures);
 
 const char* PictureShowName(PictureShow show);  // "nothing", "still", "animation"

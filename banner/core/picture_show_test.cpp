@@ -6,23 +6,33 @@
 
 namespace {
 
-TEST(PictureShow, ByWalkerResultAndDecodedFrames) {
+BannerPlan Accepted(PictureFormat format, std::uint32_t frames) {
+  BannerPlan plan;
+  plan.format = format;
+  plan.frames = frames;
+  plan.accepted = true;
+  return plan;
+}
+
+TEST(PictureShow, ByPlanAndDecodedPictures) {
+  BannerPlan refused = Accepted(PictureFormat::Gif, 3);
+  refused.accepted = false;
   const struct {
-    bool isGif;
-    std::uint32_t frames, decoded;
+    BannerPlan plan;
+    std::uint32_t decoded;
     PictureShow show;
   } cases[] = {
-      {false, 0, 0, PictureShow::Still},   // any other picture, decoded whole
-      {true, 0, 0, PictureShow::Nothing},  // no frame to count
-      {true, 1, 0, PictureShow::Still},    // one frame: the whole file decoded
-      {true, 3, 0, PictureShow::Nothing},  // no frame decoded
-      {true, 3, 1, PictureShow::Still},    // one decoded frame is still shown
-      {true, 2, 1, PictureShow::Still},     {true, 2, 2, PictureShow::Animation},
-      {true, 5, 3, PictureShow::Animation},
+      {refused, 3, PictureShow::Nothing},  // over the budget: nothing, whatever would decode
+      {Accepted(PictureFormat::Png, 1), 1, PictureShow::Still},
+      {Accepted(PictureFormat::Jpeg, 1), 0, PictureShow::Nothing},  // the decoder refused it
+      {Accepted(PictureFormat::Gif, 1), 1, PictureShow::Still},
+      {Accepted(PictureFormat::Gif, 3), 0, PictureShow::Nothing},  // no frame decoded
+      {Accepted(PictureFormat::Gif, 3), 1, PictureShow::Still},    // the one decoded frame is shown
+      {Accepted(PictureFormat::Gif, 2), 2, PictureShow::Animation},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ChoosePictureShow(c.isGif, c.frames, c.decoded), c.show)
-        << c.isGif << " " << c.frames << " " << c.decoded;
+    EXPECT_EQ(ChoosePictureShow(c.plan, c.decoded), c.show)
+        << static_cast<int>(c.plan.format) << " " << c.plan.frames << " " << c.decoded;
   }
 }
 

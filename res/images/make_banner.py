@@ -88,7 +88,8 @@ def swept(img, step, steps):
 
 
 def lzw(indices, min_code_size):
-    """GIF LZW with variable code width; returns the packed bytes."""
+    """GIF LZW with variable code width; returns the packed bytes. The table
+    is keyed by (prefix code, index), so long runs cost no more than short."""
     clear, end = 1 << min_code_size, (1 << min_code_size) + 1
     out, acc, nbits = bytearray(), 0, 0
     width = min_code_size + 1
@@ -102,28 +103,31 @@ def lzw(indices, min_code_size):
             acc >>= 8
             nbits -= 8
 
-    table = {(i,): i for i in range(clear)}
+    table = {}
     next_code = end + 1
     emit(clear)
-    prefix = ()
+    prefix = None
     for k in indices:
-        candidate = prefix + (k,)
-        if candidate in table:
-            prefix = candidate
+        if prefix is None:
+            prefix = k
             continue
-        emit(table[prefix])
+        code = table.get((prefix, k))
+        if code is not None:
+            prefix = code
+            continue
+        emit(prefix)
         if next_code < 4096:
-            table[candidate] = next_code
+            table[(prefix, k)] = next_code
             next_code += 1
             if next_code > (1 << width) and width < 12:
                 width += 1
         else:
             emit(clear)
-            table = {(i,): i for i in range(clear)}
+            table = {}
             next_code, width = end + 1, min_code_size + 1
-        prefix = (k,)
-    if prefix:
-        emit(table[prefix])
+        prefix = k
+    if prefix is not None:
+        emit(prefix)
     emit(end)
     if nbits:
         out.append(acc & 0xFF)

@@ -26,9 +26,10 @@ INTERNET_SETTINGS = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Interne
 class Site:
     """scripts/banner-site.py on a free port of 127.0.0.1; collects its log."""
 
-    def __init__(self, mode="ok", banner=SAMPLE):
+    def __init__(self, mode="ok", banner=SAMPLE, hostile=None):
+        extra = ["--hostile", hostile] if hostile else []
         self.proc = subprocess.Popen([sys.executable, str(SITE_SCRIPT), "--port", "0", "--mode", mode,
-                                      "--banner", str(banner)],
+                                      "--banner", str(banner)] + extra,
                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         first = self.proc.stdout.readline().decode().split()
         if len(first) != 2 or first[0] != "PORT":
@@ -69,8 +70,8 @@ class BannerCase(AppTestCase):
         self.prefix.reg_add(INTERNET_SETTINGS, "ProxyEnable", 1, "REG_DWORD")
         self.prefix.reg_add(INTERNET_SETTINGS, "ProxyServer", "127.0.0.1:%d" % port)
 
-    def serve(self, mode="ok", banner=SAMPLE):
-        self.site = Site(mode, banner)
+    def serve(self, mode="ok", banner=SAMPLE, hostile=None):
+        self.site = Site(mode, banner, hostile)
         self.use_proxy(self.site.port)
 
     @property

@@ -20,6 +20,7 @@ struct TestFrame {
   int delay = 10;  // hundredths; -1: no graphic control extension
   std::uint8_t disposal = 0;
   bool plainText = false;  // a plain text block instead of an image
+  bool bare = false;       // image data of one end code only, whatever the size
 };
 
 inline void PutU16(Bytes& out, unsigned value) {
@@ -93,7 +94,7 @@ inline Bytes MakeGif(unsigned width, unsigned height, const std::vector<TestFram
     PutU16(out, f.width);
     PutU16(out, f.height);
     out.push_back(0);
-    const Bytes data = SolidImageData(static_cast<std::size_t>(f.width) * f.height, f.color);
+    const Bytes data = f.bare ? Bytes{2, 1, 5, 0} : SolidImageData(static_cast<std::size_t>(f.width) * f.height, f.color);
     out.insert(out.end(), data.begin(), data.end());
   }
   out.push_back(0x3B);

@@ -1,0 +1,57 @@
+#include "banner/core/banner_plan.h"
+
+#include <algorithm>
+
+#include "banner/core/gif_walker.h"
+
+namespace {
+
+// A frame is decoded against the logical screen it came with; a decoder may
+// size its picture to either, so the frame costs the area both span.
+std::uint64_t FrameCost(const GifFrameRect& rect, std::uint32_t screenWidth, std::uint32_t screenHeight) {
+  const std::uint64_t width = std::max<std::uint64_t>(screenWidth, std::uint64_t{rect.left} + rect.width);
+  const std::uint64_t height = std::max<std::uint64_t>(screenHeight, std::uint64_t{rect.top} + rect.height);
+  return width * height;
+}
+
+void PlanGif(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan) {
+  GifWalker walker(data, length);
+  plan.width = walker.ScreenWidth();
+  plan.height = walker.ScreenHeight();
+  // The surface and the save area, each at most the logical screen.
+  const std::uint64_t screen = std::uint64_t{plan.width} * plan.height;
+  plan.pixels = 2 * screen;
+  walker.Rewind();
+  GifFrameRect rect;
+  while (plan.frames <= kBannerFrameCap && WithinPixelBudget(plan.pixels) && walker.SkipFrame(&rect)) {
+    ++plan.frames;
+    plan.pixels += FrameCost(rect, plan.width, plan.height);
+  }
+}
+
+void PlanStill(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan) {
+  const std::optional<PixelSize> size = StillPictureSize(plan.format, data, length);
+  if (!size) return;
+  plan.width = size->width;
+  plan.height = size->height;
+  plan.frames = 1;
+  // The decoded picture and a surface of the same size.
+  plan.pixels = 2 * std::uint64_t{size->width} * size->height;
+}
+
+}  // namespace
+
+bool WithinPixelBudget(std::uint64_t pixels) { return pixels <= kBannerPixelBudget; }
+
+BannerPlan PlanBanner(const std::uint8_t* data, std::uint32_t length) {
+  BannerPlan plan;
+  plan.format = SniffPictureFormat(data, length);
+  if (plan.format == PictureFormat::Unknown) return plan;
+  if (plan.format == PictureFormat::Gif) {
+    PlanGif(data, length, plan);
+  } else {
+    PlanStill(data, length, plan);
+  }
+  plan.accepted = plan.frames >= 1 && plan.frames <= kBannerFrameCap && WithinPixelBudget(plan.pixels);
+  return plan;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// What a banner file would cost the control once decoded, worked out from
+// its headers alone, and whether that fits the budget. Anything the network
+// serves passes here before a single pixel is decoded.
+#include <cstdint>
+
+#include "banner/core/picture_format.h"
+
+// Decoded pixels of one whole banner: every decoded frame, the off-screen
+// surface and the save area. The banner shows at 237 x 31 (7347 pixels);
+// 4 Mpx is some 570 frames of that, and 16 MiB at 32 bits a pixel.
+constexpr std::uint64_t kBannerPixelBudget = 4u * 1024 * 1024;
+// GIF frames tried, whether or not they decode.
+constexpr std::uint32_t kBannerFrameCap = 1024;
+
+struct BannerPlan {
+  PictureFormat format = PictureFormat::Unknown;
+  // A GIF's logical screen, or the size a still picture's header announces.
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t frames = 0;  // a GIF's whole frames (walked up to the cap + 1); 1 for a still
+  std::uint64_t pixels = 0;  // decoded pixels needed, counted up to just past the budget
+  // A picture format the control takes, with something to show, within the
+  // frame cap and the pixel budget.
+  bool accepted = false;
+};
+
+BannerPlan PlanBanner(const std::uint8_t* data, std::uint32_t length);
+
+bool WithinPixelBudget(std::uint64_t pixels);

@@ -1,0 +1,136 @@
+#include "banner/core/banner_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "banner/core/gif_test_builder.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+BannerPlan Plan(const Bytes& bytes) { return PlanBanner(bytes.data(), static_cast<std::uint32_t>(bytes.size())); }
+
+Bytes Png(std::uint32_t width, std::uint32_t height) {
+  Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  for (std::uint32_t v : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+  }
+  out.insert(out.end(), {8, 2, 0, 0, 0});
+  return out;
+}
+
+// SOI, an APP0 segment, a fill byte, then a baseline frame header.
+Bytes Jpeg(std::uint16_t width, std::uint16_t height) {
+  Bytes out{0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F', 0xFF, 0xFF, 0xC0, 0, 11, 8};
+  for (std::uint16_t v : {height, width}) {
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+    out.push_back(static_cast<std::uint8_t>(v));
+  }
+  out.insert(out.end(), {1, 1, 0x11, 0});
+  return out;
+}
+
+Bytes Bmp(std::int32_t width, std::int32_t height) {
+  Bytes out{'B', 'M'};
+  out.resize(14, 0);
+  for (std::uint32_t v : {40u, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)}) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  }
+  out.resize(54, 0);
+  return out;
+}
+
+Bytes Gif(std::uint16_t width, std::uint16_t height, int frames, std::uint16_t left = 0, std::uint16_t top = 0) {
+  GifBuilder gif;
+  gif.Header(width, height, 0x80);
+  for (int i = 0; i < frames; ++i) gif.GraphicControl(10, 0).Image(left, top, 8, 8);
+  gif.Trailer();
+  return gif.bytes();
+}
+
+TEST(BannerPlan, BannersOfUsualSizesAreAccepted) {
+  const BannerPlan banner = Plan(Gif(237, 31, 20));
+  EXPECT_TRUE(banner.accepted);
+  EXPECT_EQ(banner.format, PictureFormat::Gif);
+  EXPECT_EQ(banner.frames, 20u);
+  EXPECT_EQ(banner.pixels, 22u * 237 * 31) << "surface, save area and one screen a frame";
+
+  const BannerPlan png = Plan(Png(237, 31));
+  EXPECT_TRUE(png.accepted);
+  EXPECT_EQ(png.width, 237u);
+  EXPECT_EQ(png.height, 31u);
+  const BannerPlan jpeg = Plan(Jpeg(640, 480));
+  EXPECT_TRUE(jpeg.accepted);
+  EXPECT_EQ(jpeg.width, 640u);
+  EXPECT_EQ(jpeg.height, 480u);
+  const BannerPlan topDown = Plan(Bmp(96, -48));
+  EXPECT_TRUE(topDown.accepted);
+  EXPECT_EQ(topDown.height, 48u);
+}
+
+TEST(BannerPlan, WhatIsNoPictureIsRefused) {
+  const std::string page = "<html><body>Please log in</body></html>";
+  GifBuilder commentOnly;
+  commentOnly.Header(8, 8).Comment("no frames").Trailer();
+  Bytes cutInFirstFrame = Gif(237, 31, 1);
+  cutInFirstFrame.resize(cutInFirstFrame.size() - 5);
+  const Bytes cases[] = {
+      Bytes(),
+      Bytes(page.begin(), page.end()),
+      commentOnly.bytes(),
+      cutInFirstFrame,
+      Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'},  // no IHDR
+      Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2},                // scan before any frame header
+      Jpeg(0, 10),
+      Bmp(-5, 5),
+      Bytes{'B', 'M', 0, 0},
+  };
+  for (const Bytes& bytes : cases) {
+    const BannerPlan plan = Plan(bytes);
+    EXPECT_FALSE(plan.accepted) << std::string(bytes.begin(), bytes.end());
+  }
+}
+
+TEST(BannerPlan, HugePicturesAreRefusedFromTheirHeadersAlone) {
+  struct Case {
+    const char* what;
+    Bytes bytes;
+  };
+  const Case cases[] = {
+      {"screen of 65535 x 65535, one small frame", Gif(65535, 65535, 1)},
+      {"frames at 65000,65000", Gif(24, 8, 2, 65000, 65000)},
+      {"PNG of 20000 x 20000", Png(20000, 20000)},
+      {"JPEG of 20000 x 20000", Jpeg(20000, 20000)},
+      {"BMP of 20000 x 20000", Bmp(20000, 20000)},
+      {"PNG of 2^31 x 2^31", Png(0x80000000u, 0x80000000u)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(Plan(c.bytes).accepted) << c.what;
+  }
+}
+
+TEST(BannerPlan, TheBudgetCountsEveryFrame) {
+  // 4096 x 4096 frames: a fraction of the budget each, too many together.
+  GifBuilder big;
+  big.Header(4096, 4096, 0x80);
+  for (int i = 0; i < 300; ++i) big.GraphicControl(10, 0).Image(0, 0, 4096, 4096);
+  big.Trailer();
+  const BannerPlan plan = Plan(big.bytes());
+  EXPECT_FALSE(plan.accepted);
+  EXPECT_LT(plan.frames, 300u) << "the walk stops once over the budget";
+
+  // The largest square screen of two frames that fits: 4 screens' worth.
+  EXPECT_TRUE(Plan(Gif(1024, 1024, 2)).accepted);
+  EXPECT_FALSE(Plan(Gif(1024, 1025, 2)).accepted);
+}
+
+TEST(BannerPlan, FramesAreCappedWhetherOrNotTheyDecode) {
+  EXPECT_TRUE(Plan(Gif(16, 16, kBannerFrameCap)).accepted);
+  const BannerPlan over = Plan(Gif(16, 16, 100000));
+  EXPECT_FALSE(over.accepted);
+  EXPECT_EQ(over.frames, kBannerFrameCap + 1) << "the walk stops past the cap";
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#pragma once
+// Recognises the picture formats the banner control takes by their
+// signature, and reads the pixel size of a still picture from its headers,
+// so that nothing is decoded before its size is known.
+#include <cstdint>
+#include <optional>
+
+enum class PictureFormat { Unknown, Gif, Jpeg, Png, Bmp };
+
+// GIF87a/GIF89a, JPEG, PNG or BMP by the first bytes; Unknown otherwise.
+PictureFormat SniffPictureFormat(const std::uint8_t* data, std::uint32_t length);
+
+struct PixelSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
+// The size a JPEG, PNG or BMP announces (a frame header, the IHDR chunk, the
+// bitmap header). Nothing when the header is missing or cut short, or when
+// either side is 0.
+std::optional<PixelSize> StillPictureSize(PictureFormat format, const std::uint8_t* data, std::uint32_t length);
