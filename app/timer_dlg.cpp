@@ -9,7 +9,7 @@
 #include "app/clock.h"
 #include "app/countdown_dlg.h"
 #include "app/help_launcher.h"
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 #include "banner/banner_fetch.h"
 #include "remote/remote_power_dlg.h"
 #include "res/resource.h"

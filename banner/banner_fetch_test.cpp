@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 #include "tests/win/banner_test_http_server.h"
 #include "tests/win/banner_test_images.h"
 
