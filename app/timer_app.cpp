@@ -1,6 +1,8 @@
 #include "app/timer_app.h"
 
+#include "app/help_launcher.h"
 #include "app/timer_dlg.h"
+#include "tray/minimize_to_tray.h"
 
 namespace {
 const char kInstanceMutexName[] = "VARO-SHUTDOWN-TOOL";
@@ -20,5 +22,9 @@ BOOL CTimerApp::InitInstance() {
   m_pMainWnd = &dialog;
   dialog.DoModal();
   m_pMainWnd = nullptr;
+  // Still at run time: no window is left for static teardown to destroy.
+  ReleaseTrayOwner();
   return FALSE;
 }
+
+void CTimerApp::OnHelp() { ShowHelp(); }

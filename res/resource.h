@@ -21,6 +21,7 @@
 #define IDS_COL_PORT 113
 #define IDS_MAC_DUPLICATE 114
 #define IDS_MAC_INCOMPLETE 115
+#define IDS_POWER_REFUSED 122  // %s: the system's description, %lu: its number
 
 // Timer dialog controls.
 #define IDC_DAYLIST 1000
