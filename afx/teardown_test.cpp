@@ -2,15 +2,20 @@
 // per-thread objects of the main thread are gone: its messages must still
 // dispatch, and dispatching must write nowhere but into live memory.
 //
-// The check runs in a static destructor, after the tests have reported; a
-// fault ends the process with status 3, which fails the test program.
+// The test programs end without static teardown, so the test runs this
+// program again as a child that arms the window and calls exit(). The check
+// runs in the child's static destructor; a fault ends it with status 3.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "afx/handles.h"
 #include "afx/wndcreate.h"
 
 namespace {
@@ -90,12 +95,55 @@ class StaticOwner {
 
 StaticOwner s_owner;
 
-TEST(StaticTeardown, WindowLeftForTheStaticDestructorIsArmed) {
+// The child's part, run only by the test below.
+TEST(StaticTeardown, DISABLED_ChildArmsTheWindowAndExits) {
   s_owner.Arm();
   // While the program runs, the same path works: the text comes through Default().
   char text[64] = {};
   ::SendMessageA(s_owner.m_window.m_hWnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, "teardown");
+  if (std::strcmp(text, "teardown") != 0) Fail("Default() failed while the program runs");
+  std::fflush(stdout);
+  std::exit(0);  // per-thread objects first, then static ones
+}
+
+// Runs the child; answers its exit status and what it wrote.
+DWORD RunChild(std::string& output) {
+  char self[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = std::string("\"") + self +
+                        "\" --gtest_also_run_disabled_tests --gtest_filter=StaticTeardown.DISABLED_ChildArmsTheWindowAndExits";
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  KernelHandle readEnd;
+  KernelHandle writeEnd;
+  if (!::CreatePipe(readEnd.receive(), writeEnd.receive(), &inherit, 0)) return 1000;
+  ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd.get();
+  startup.hStdError = writeEnd.get();
+  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION info = {};
+  const BOOL started =
+      ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+  writeEnd.reset();  // the child's copy is the only writer left
+  if (!started) return 1001;
+  KernelHandle process(info.hProcess);
+  KernelHandle thread(info.hThread);
+  char buffer[512];
+  DWORD got = 0;
+  while (::ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+  DWORD status = 1002;
+  if (::WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.get(), &status);
+  return status;
+}
+
+TEST(StaticTeardown, AWindowDestroyedByAStaticDestructorStillDispatchesSafely) {
+  std::string output;
+  EXPECT_EQ(RunChild(output), 0u) << output;
+  EXPECT_NE(output.find("static teardown: dispatch checked after the per-thread objects were destroyed"),
+            std::string::npos)
+      << output;
 }
 
 }  // namespace

@@ -129,11 +129,15 @@ class SeamCountdown : public CCountdownDlg {
   std::uint32_t m_refusal;
 };
 
+// Runs it to its end, then dispatches what it posted on its way out.
 INT_PTR RunToZero(SeamCountdown& dialog) {
   dialog.m_action = 0x10;
-  return RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [](HWND hwnd) {
+  const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [](HWND hwnd) {
     for (int i = 0; i < 400 && ::IsWindowVisible(hwnd); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
   });
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  return result;
 }
 
 TEST(CountdownAtZero, ATakenPowerStepClosesTheTimerWindow) {

@@ -162,10 +162,14 @@ TEST(TrayIconState, ShellThatComesUpLateGetsTheIconAndExitLeavesNoGhost) {
   EXPECT_TRUE(state.needsRetry());
   EXPECT_FALSE(state.RetryAdd());
   EXPECT_FALSE(state.RetryAdd());
-  EXPECT_FALSE(state.RetryAdd());  // timed out, yet the icon is up
+  // The add times out, yet the icon is up: the modify after it finds it.
+  EXPECT_TRUE(state.RetryAdd());
   EXPECT_TRUE(present);
-  EXPECT_TRUE(state.RetryAdd());  // the add is refused, the modify finds it
+  EXPECT_EQ(calls.back(), kModify);
   EXPECT_FALSE(state.needsRetry());
+  const std::size_t callsWhenShown = calls.size();
+  EXPECT_TRUE(state.RetryAdd());  // shown: nothing more to do
+  EXPECT_EQ(calls.size(), callsWhenShown);
   EXPECT_TRUE(state.Delete());
   EXPECT_FALSE(present);
   EXPECT_FALSE(state.needsRetry());
