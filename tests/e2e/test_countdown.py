@@ -13,6 +13,7 @@ Benchmark (inside the sandbox): python3 test_countdown.py bench [FIRES]
 prints the delay from the scheduled second to the visible countdown.
 """
 import datetime
+import os
 import re
 import shutil
 import statistics
@@ -33,7 +34,7 @@ IDOK, TIMERON, POWEROFF, LOGOFF, RESTART, PICKER = 1, 1057, 1054, 1055, 1056, 10
 COUNT, CANCEL, ACTIONICON, VERSION = 1059, 1060, 1061, 1012
 WM_SYSCOMMAND, SC_CLOSE, STM_GETICON, VK_ESCAPE = 0x112, 0xF060, 0x173, 0x1B
 ID_TRAY_HELP, ID_APP_EXIT, ID_HELP = 32773, 57665, 57670
-VK_F1 = 0x70
+WM_HELP = 0x53
 SCHEDULE_TIMER = 0x65
 
 RELAY_CALLS = ";".join([
@@ -387,9 +388,11 @@ class ExitDuringCountdown(CountdownCase):
         relay = self.relay.refresh()
         self.assertEqual(relay.exit_flags(), [])
         ends = [a for _, a in relay.calls("EndDialog")]
-        self.assertIn("%08x,00000002" % countdown, ends, "the countdown was not ended")
+        self.assertIn("%08x,00000001" % countdown, ends, "the countdown was not ended")
         self.assertTrue(any(a.startswith("%08x," % self.timer) for a in ends), "the timer window was not ended")
         self.assertNotIn("0 ", [t for _, t in relay.count_texts()])
+        if os.environ.get("VARO_E2E_KEEP_TRACE"):  # for a look at the trace after the prefix is gone
+            shutil.copy2(self.log, os.environ["VARO_E2E_KEEP_TRACE"])
 
     def start_traced(self, action, extra_env=None):
         super().start_traced(action, extra_env)
@@ -401,8 +404,9 @@ class HelpKey(CountdownCase):
 
     def test_f1_and_the_help_command_open_the_help_file(self):
         self.start_traced(0x10)
-        self.driver("foreground", TIMER)
-        self.assertEqual(self.driver("key", TIMER, VK_F1)[0], 0)
+        # What the system sends for F1 (a key posted from outside does not
+        # become WM_HELP under Wine).
+        self.assertEqual(self.driver("send", TIMER, WM_HELP, 0, 0)[0], 0)
         rc, out = self.driver("wait-visible", "class:HH Parent", 30000, timeout=60)
         self.assertEqual(rc, 0, "F1 opened no help: " + out)
         self.assertEqual(parse_info(out)["title"], HELP_TITLE)
