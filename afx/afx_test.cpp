@@ -200,4 +200,86 @@ TEST(Dialog, DataExchangeBindsMovesTextAndLocksOutNotifications) {
   EXPECT_EQ(dlg.list.m_hWnd, nullptr);
 }
 
+// Stands in for the program's application object while it lives.
+class ProbeApp : public CWinApp {
+ public:
+  int helps = 0;
+  void OnHelp() override { ++helps; }
+};
+
+TEST(AppCommands, HelpFromF1OrTheCommandReachesTheApplicationOnce) {
+  CWinApp* const program = AfxGetApp();
+  {
+    ProbeApp app;
+    ASSERT_EQ(AfxGetApp(), &app);
+    CBaseWnd wnd;
+    HWND hwnd = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+    HELPINFO info = {};
+    info.cbSize = sizeof info;
+    ::SendMessageA(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(app.helps, 1);
+    ::SendMessageA(hwnd, WM_COMMAND, AFX_ID_HELP, 0);
+    EXPECT_EQ(app.helps, 2);
+    // A command the window binds stays with the window; a control's
+    // notification and an unbound command do not reach the application.
+    ::SendMessageA(hwnd, WM_COMMAND, 200, 0);
+    ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(AFX_ID_HELP, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+    ::SendMessageA(hwnd, WM_COMMAND, 4321, 0);
+    EXPECT_EQ(app.helps, 2);
+    EXPECT_EQ(wnd.calls, std::vector<std::string>{"base-cmd"});
+    wnd.UnsubclassWindow();
+    ::DestroyWindow(hwnd);
+  }
+  EXPECT_EQ(AfxGetApp(), program);
+}
+
+HWND g_outermostDialog = nullptr;
+
+VOID CALLBACK EndAllFromTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  AfxEndThreadDialogs(42, g_outermostDialog);
+}
+
+// Opens itself again inside its own modal loop until `depth` is reached;
+// the innermost opens a message box, inside whose loop a timer ends every
+// dialog of the thread.
+class NestedDialog : public CDialog {
+ public:
+  NestedDialog(int depth, std::vector<INT_PTR>& results) : CDialog(IDD_ABOUTBOX), m_depth(depth), m_results(results) {}
+
+ protected:
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    if (!g_outermostDialog) g_outermostDialog = m_hWnd;
+    PostMessage(WM_APP + 9);
+    return TRUE;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg != WM_APP + 9) return CDialog::WindowProc(msg, wp, lp);
+    if (m_depth > 1) {
+      NestedDialog inner(m_depth - 1, m_results);
+      m_results.push_back(inner.DoModal());
+    } else {
+      ::SetTimer(nullptr, 0, 300, &EndAllFromTimer);
+      ::MessageBoxA(m_hWnd, "end", "nested", MB_OK);
+    }
+    return 0;
+  }
+
+ private:
+  int m_depth;
+  std::vector<INT_PTR>& m_results;
+};
+
+TEST(Dialog, EndingEveryDialogOfTheThreadUnwindsNestedModalLoops) {
+  std::vector<INT_PTR> results;
+  g_outermostDialog = nullptr;
+  NestedDialog dialog(3, results);
+  const INT_PTR result = dialog.DoModal();
+  EXPECT_EQ(result, 42);
+  EXPECT_EQ(results, (std::vector<INT_PTR>{42, 42}));
+  EXPECT_FALSE(::IsWindow(g_outermostDialog));
+}
+
 }  // namespace

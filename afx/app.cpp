@@ -8,10 +8,16 @@ namespace {
 CWinApp* g_app = nullptr;
 }
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() : m_previous(g_app) { g_app = this; }
 
 CWinApp::~CWinApp() {
-  if (g_app == this) g_app = nullptr;
+  if (g_app == this) g_app = m_previous;
+}
+
+BOOL CWinApp::OnCommand(UINT id) {
+  if (id != AFX_ID_HELP) return FALSE;
+  OnHelp();
+  return TRUE;
 }
 
 int CWinApp::Run() {

@@ -8,6 +8,9 @@
 
 class CWnd;
 
+// The standard Help command; F1 in any window of the class layer sends it.
+constexpr UINT AFX_ID_HELP = 57670;
+
 class CWinApp {
  public:
   CWinApp();
@@ -25,10 +28,25 @@ class CWinApp {
   // Fills in the names from the executable's path; called by WinMain.
   void SetModule(HINSTANCE instance);
 
+  // The application's command table: menu, accelerator and Help commands
+  // that no window handled arrive here. Answers whether one was handled.
+  virtual BOOL OnCommand(UINT id);
+  // The Help command's handler; the library's own shows no help.
+  virtual void OnHelp() {}
+
+  // Exit was chosen: from now on nothing may start a power action or other
+  // lasting work, and every modal loop is ending.
+  void BeginExit() { m_exiting = true; }
+  bool IsExiting() const { return m_exiting; }
+
   CWnd* m_pMainWnd = nullptr;
   HINSTANCE m_hInstance = nullptr;
   std::string m_appName;      // base name of the executable
   std::string m_profileName;  // "<base name>.INI", a bare name
+
+ private:
+  CWinApp* m_previous;  // the application object this one stands in for, if any
+  bool m_exiting = false;
 };
 
 CWinApp* AfxGetApp();

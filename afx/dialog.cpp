@@ -12,6 +12,14 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// The system's class of dialogs and message boxes.
+const char kDialogClassName[] = "#32770";
+
+bool IsDialogWindow(HWND hwnd) {
+  char name[16] = {};
+  return ::GetClassNameA(hwnd, name, sizeof name) > 0 && lstrcmpA(name, kDialogClassName) == 0;
+}
+
 void EnsureCommonControls() {
   static const bool done = [] {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_DATE_CLASSES | ICC_LISTVIEW_CLASSES |
@@ -70,3 +78,24 @@ void CDialog::OnOK() {
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::DoDataExchange(CDataExchange*) {}
+
+namespace {
+
+struct DialogEnding {
+  HWND except;
+  int result;
+};
+
+BOOL CALLBACK EndOneDialog(HWND hwnd, LPARAM lp) {
+  const DialogEnding* ending = reinterpret_cast<const DialogEnding*>(lp);
+  if (hwnd != ending->except && IsDialogWindow(hwnd)) ::EndDialog(hwnd, ending->result);
+  return TRUE;
+}
+
+}  // namespace
+
+void AfxEndThreadDialogs(int result, HWND except) {
+  DialogEnding ending = {except, result};
+  ::EnumThreadWindows(::GetCurrentThreadId(), &EndOneDialog, reinterpret_cast<LPARAM>(&ending));
+  if (except) ::EndDialog(except, result);
+}

@@ -30,3 +30,9 @@ class CDialog : public CWnd {
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 };
+
+// Ends every dialog of the calling thread's top-level windows (message boxes
+// included) with `result`, `except` last of all when given. Each modal loop
+// returns once the call stack unwinds to it; the caller must make sure that
+// nothing lasting runs after its DoModal returns.
+void AfxEndThreadDialogs(int result, HWND except = nullptr);

@@ -59,3 +59,6 @@ class UniqueHandle {
 
 // An open registry key.
 using RegistryKey = UniqueHandle<HKEY, &::RegCloseKey>;
+
+// An icon loaded at a size of our choosing (not a shared one).
+using IconHandle = UniqueHandle<HICON, &::DestroyIcon>;

@@ -1,19 +1,23 @@
 #include "afx/wnd.h"
 
-#include <vector>
+#include "afx/app.h"
 
 namespace {
 
 const char kObjectProperty[] = "VaroWndObject";
 
-// The message each window object is handling, innermost last, for Default().
+// The message each window object is handling, for Default(): one record on
+// the stack of each AfxWndProc call, linked innermost first. The per-thread
+// part is a bare pointer with no destructor, so windows destroyed during
+// static teardown (after per-thread objects are gone) still dispatch safely.
 struct CurrentMessage {
   CWnd* wnd;
   UINT msg;
   WPARAM wp;
   LPARAM lp;
+  const CurrentMessage* outer;
 };
-thread_local std::vector<CurrentMessage> t_messages;
+thread_local const CurrentMessage* t_innermost = nullptr;
 
 }  // namespace
 
@@ -74,8 +78,8 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CWnd::Default() {
-  for (auto it = t_messages.rbegin(); it != t_messages.rend(); ++it) {
-    if (it->wnd == this) return DefWindowProc(it->msg, it->wp, it->lp);
+  for (const CurrentMessage* m = t_innermost; m; m = m->outer) {
+    if (m->wnd == this) return DefWindowProc(m->msg, m->wp, m->lp);
   }
   return 0;
 }
@@ -135,7 +139,11 @@ BOOL CWnd::OnCommand(WPARAM wp, LPARAM lp) {
   if (fromControl && g_lockoutNotifyWindow == m_hWnd) return TRUE;  // data exchange runs
   // Menu and accelerator commands, and BN_CLICKED (code 0), bind by id alone.
   const AFX_MSGMAP_ENTRY* e = FindEntry(GetMessageMap(), WM_COMMAND, fromControl ? code : 0, id);
-  if (!e) return FALSE;
+  if (!e) {
+    // What no window handles goes on to the application's command table.
+    CWinApp* app = AfxGetApp();
+    return !fromControl && app ? app->OnCommand(id) : FALSE;
+  }
   Dispatch(e, wp, lp);
   return TRUE;
 }
@@ -156,6 +164,11 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
   if (msg == WM_COMMAND) return OnCommand(wp, lp);
   if (msg == WM_NOTIFY) return OnNotify(wp, lp, result);
   const AFX_MSGMAP_ENTRY* e = FindEntry(GetMessageMap(), msg, 0, 0);
+  if (!e && msg == WM_HELP) {
+    // F1: the Help command, like the menu item of that name.
+    *result = TRUE;
+    return OnCommand(AFX_ID_HELP, 0);
+  }
   if (!e) return FALSE;
   *result = Dispatch(e, wp, lp);
   return TRUE;
@@ -164,9 +177,10 @@ BOOL CWnd::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
   if (!wnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
-  t_messages.push_back({wnd, msg, wp, lp});
+  const CurrentMessage current = {wnd, msg, wp, lp, t_innermost};
+  t_innermost = &current;
   LRESULT result = wnd->WindowProc(msg, wp, lp);
-  t_messages.pop_back();
+  t_innermost = current.outer;
   if (msg == WM_NCDESTROY) {
     wnd->UnsubclassWindow();
     wnd->PostNcDestroy();

@@ -17,6 +17,10 @@ namespace {
 constexpr UINT_PTR kCountdownTimerId = 123;
 constexpr UINT kCountdownPeriodMs = 1000;
 constexpr std::int32_t kCountdownSeconds = 30;
+// Posted to itself once shown: the foreground can only be asked for then.
+constexpr UINT WM_BRING_TO_FRONT = WM_APP + 0x31;
+// Flashes of the taskbar button while the window is not in front.
+constexpr FLASHWINFO kFlashUntilInFront = {sizeof(FLASHWINFO), nullptr, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
 
 // The icon of the first action bit present, in the order the exit call tests
 // them; none of them keeps the template's power-off icon.
@@ -45,7 +49,17 @@ constexpr std::int32_t CountdownStart() { return kCountdownSeconds; }
 BEGIN_MESSAGE_MAP(CCountdownDlg, CDialog)
   ON_WM_TIMER()
   ON_COMMAND(IDC_COUNTDOWN_CANCEL, OnCancelButton)
+  ON_MESSAGE(WM_BRING_TO_FRONT, OnBringToFront)
 END_MESSAGE_MAP()
+
+namespace {
+
+bool ProgramIsExiting() {
+  const CWinApp* app = AfxGetApp();
+  return app != nullptr && app->IsExiting();
+}
+
+}  // namespace
 
 CCountdownDlg::CCountdownDlg(CWnd* parent) : CDialog(IDD_COUNTDOWN, parent), m_pParent(parent) {}
 
@@ -58,19 +72,41 @@ void CCountdownDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CCountdownDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   m_force = 1;
-  m_remaining = CountdownStart();
+  m_remaining = StartCount();
 
   if (const UINT iconId = ActionIconId(m_action)) {
     m_icon.SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(iconId)));
   }
   SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetTimer(kCountdownTimerId, kCountdownPeriodMs);
+  PostMessage(WM_BRING_TO_FRONT);
   // Cancel is the only tab stop: it takes the focus, so Enter and Space press it.
   return TRUE;
 }
 
+std::int32_t CCountdownDlg::StartCount() const { return CountdownStart(); }
+
+std::uint32_t CCountdownDlg::CallPowerAction() { return RequestPowerAction(m_action, m_force); }
+
+LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
+  // A program in the background may not take the foreground: the keys then
+  // go on to whatever the user is typing in. Topmost keeps Cancel in sight
+  // for the mouse, and the flashing button says where the keys do not go.
+  SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  ::SetForegroundWindow(m_hWnd);
+  if (::GetForegroundWindow() != m_hWnd) {
+    FLASHWINFO flash = kFlashUntilInFront;
+    flash.hwnd = m_hWnd;
+    ::FlashWindowEx(&flash);
+  }
+  return 0;
+}
+
 void CCountdownDlg::OnTimer(UINT_PTR id) {
-  if (id == kCountdownTimerId) {
+  if (id == kCountdownTimerId && ProgramIsExiting()) {
+    KillTimer(kCountdownTimerId);
+    EndDialog(IDCANCEL);
+  } else if (id == kCountdownTimerId) {
     --m_remaining;
     char text[16];
     std::snprintf(text, sizeof text, "%d ", static_cast<int>(m_remaining));
@@ -89,7 +125,16 @@ void CCountdownDlg::OnCancelButton() {
 }
 
 void CCountdownDlg::DoPowerAction() {
-  RequestPowerAction(m_action, m_force);
+  if (ProgramIsExiting()) {
+    EndDialog(IDCANCEL);
+    return;
+  }
+  m_powerError = CallPowerAction();
+  if (m_powerError != 0) {
+    // Hiding the timer window now would look like a PC on its way down.
+    EndDialog(0);
+    return;
+  }
   // The timer window takes this like its Close button: it hides into the tray.
   if (m_pParent) ::PostMessageA(m_pParent->m_hWnd, WM_CLOSE, 0, 0);
   EndDialog(0);

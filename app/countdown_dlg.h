@@ -1,6 +1,7 @@
 #pragma once
 // The cancellable countdown before the power action: a topmost window that
-// counts 30 seconds down, then carries the action out.
+// counts 30 seconds down, then carries the action out. Once the program is
+// exiting it never does.
 #include <cstdint>
 
 #include "afx/controls.h"
@@ -14,6 +15,7 @@ class CCountdownDlg : public CDialog {
   std::int32_t m_remaining = 30;  // seconds left
   std::uint32_t m_action = 0;     // PowerAction bits; set before DoModal
   std::int32_t m_force = 1;       // add the force flag to the exit call
+  std::uint32_t m_powerError = 0;  // after DoModal: the error of a refused exit call
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -21,12 +23,19 @@ class CCountdownDlg : public CDialog {
 
   void OnTimer(UINT_PTR id);
   void OnCancelButton();
+  LRESULT OnBringToFront(WPARAM, LPARAM);
+
+  // Seams for the test programs: the first number shown, and the system's
+  // power step (answers 0 or the error of the refusal).
+  virtual std::int32_t StartCount() const;
+  virtual std::uint32_t CallPowerAction();
 
   DECLARE_MESSAGE_MAP()
 
  private:
   // The power step: the exit call, then the timer window closes and so does
-  // the countdown.
+  // the countdown. A refused call leaves the timer window as it is and says
+  // why instead.
   void DoPowerAction();
 
   CWnd* m_pParent;

@@ -10,7 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "afx/app.h"
+#include "afx/wndcreate.h"
 #include "app/modal_test_support.h"
+#include "app/power_action.h"
 #include "res/resource.h"
 
 namespace {
@@ -92,6 +95,98 @@ TEST(Countdown, CountsDownOncePerSecondWithATrailingSpace) {
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(seen, (std::vector<std::string>{"30", "29 ", "28 "}));
+}
+
+// The timer window's stand-in: counts the WM_CLOSE the power step posts.
+class ParentWindow : public CWnd {
+ public:
+  ParentWindow() {
+    AfxCreateWindowEx(*this, 0, AfxRegisterWndClass(0), "parent", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                      nullptr);
+  }
+  ~ParentWindow() override { AfxDestroyWindow(*this); }
+  int closes = 0;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_CLOSE) return ++closes, 0;
+    return CWnd::WindowProc(msg, wp, lp);
+  }
+};
+
+// Counts from 1 and answers the power step with `refusal` instead of asking
+// the system.
+class SeamCountdown : public CCountdownDlg {
+ public:
+  SeamCountdown(CWnd* parent, std::uint32_t refusal) : CCountdownDlg(parent), m_refusal(refusal) {}
+  int powerCalls = 0;
+
+ protected:
+  std::int32_t StartCount() const override { return 1; }
+  std::uint32_t CallPowerAction() override { return ++powerCalls, m_refusal; }
+
+ private:
+  std::uint32_t m_refusal;
+};
+
+// Runs it to its end, then dispatches what it posted on its way out.
+INT_PTR RunToZero(SeamCountdown& dialog) {
+  dialog.m_action = 0x10;
+  const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [](HWND hwnd) {
+    for (int i = 0; i < 400 && ::IsWindowVisible(hwnd); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  });
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  return result;
+}
+
+TEST(CountdownAtZero, ATakenPowerStepClosesTheTimerWindow) {
+  ParentWindow parent;
+  SeamCountdown dialog(&parent, 0);
+  EXPECT_EQ(RunToZero(dialog), 0);
+  EXPECT_EQ(dialog.powerCalls, 1);
+  EXPECT_EQ(dialog.m_powerError, 0u);
+  EXPECT_EQ(parent.closes, 1);
+}
+
+TEST(CountdownAtZero, ARefusedPowerStepLeavesTheTimerWindowAndKeepsTheError) {
+  ParentWindow parent;
+  SeamCountdown dialog(&parent, ERROR_PRIVILEGE_NOT_HELD);
+  EXPECT_EQ(RunToZero(dialog), 0);
+  EXPECT_EQ(dialog.powerCalls, 1);
+  EXPECT_EQ(dialog.m_powerError, static_cast<std::uint32_t>(ERROR_PRIVILEGE_NOT_HELD));
+  EXPECT_EQ(parent.closes, 0);
+  EXPECT_TRUE(::IsWindowVisible(parent.m_hWnd));
+}
+
+// Stands in for the program's application object while it lives.
+class ExitingApp : public CWinApp {
+ public:
+  ExitingApp() { BeginExit(); }
+};
+
+TEST(CountdownAtZero, NoPowerStepOnceTheProgramIsExiting) {
+  ParentWindow parent;
+  ExitingApp app;
+  SeamCountdown dialog(&parent, 0);
+  EXPECT_EQ(RunToZero(dialog), IDCANCEL);
+  EXPECT_EQ(dialog.powerCalls, 0);
+  EXPECT_EQ(parent.closes, 0);
+}
+
+TEST(RefusedPowerAction, MessageGivesTheSystemsDescriptionAndNumber) {
+  char description[512] = {};
+  ASSERT_GT(::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             ERROR_PRIVILEGE_NOT_HELD, 0, description, sizeof description, nullptr),
+            0u);
+  std::string expected = description;
+  while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r')) expected.pop_back();
+  const std::string text = RefusedPowerActionText(ERROR_PRIVILEGE_NOT_HELD);
+  EXPECT_EQ(text.rfind(AnsiFromUtf8("コンピュータの電源操作はシステムに拒否されました。"), 0), 0u) << text;
+  EXPECT_NE(text.find(expected), std::string::npos) << text;
+  EXPECT_NE(text.find("1314"), std::string::npos) << text;
+  // An error the system has no text for still names its number.
+  EXPECT_NE(RefusedPowerActionText(0x2FFFFFFF).find(std::to_string(0x2FFFFFFF)), std::string::npos);
 }
 
 }  // namespace

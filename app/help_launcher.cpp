@@ -4,7 +4,7 @@
 #include <string>
 
 #include "afx/handles.h"
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 
 namespace {
 

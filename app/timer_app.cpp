@@ -1,7 +1,9 @@
 #include "app/timer_app.h"
 
+#include "app/help_launcher.h"
 #include "app/timer_dlg.h"
 #include "banner/com_apartment.h"
+#include "tray/minimize_to_tray.h"
 
 namespace {
 const char kInstanceMutexName[] = "VARO-SHUTDOWN-TOOL";
@@ -22,5 +24,9 @@ BOOL CTimerApp::InitInstance() {
   m_pMainWnd = &dialog;
   dialog.DoModal();
   m_pMainWnd = nullptr;
+  // Still at run time: no window is left for static teardown to destroy.
+  ReleaseTrayOwner();
   return FALSE;
 }
+
+void CTimerApp::OnHelp() { ShowHelp(); }

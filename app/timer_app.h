@@ -6,4 +6,7 @@
 class CTimerApp : public CWinApp {
  public:
   BOOL InitInstance() override;
+  // The Help command (F1 and command 57670): the help file, as the tray
+  // menu's help item opens it.
+  void OnHelp() override;
 };

@@ -9,7 +9,8 @@
 #include "app/clock.h"
 #include "app/countdown_dlg.h"
 #include "app/help_launcher.h"
-#include "app/module_directory.h"
+#include "app/power_action.h"
+#include "afx/module_directory.h"
 #include "banner/banner_fetch.h"
 #include "remote/remote_power_dlg.h"
 #include "res/resource.h"
@@ -18,6 +19,14 @@
 namespace {
 const char kBannerFileName[] = "sorel-ads.gif";
 constexpr UINT kTickPeriodMs = 1000;
+
+// The icon's image drawn for the system's small-icon size (16, 20, 24 at 100,
+// 125, 150 %), instead of the large one scaled down by the shell.
+HICON LoadSmallIcon(UINT id) {
+  return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON,
+                                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                         LR_DEFAULTCOLOR));
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
@@ -39,7 +48,7 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
 END_MESSAGE_MAP()
 
-CTimerDlg::CTimerDlg(CWnd* parent) : CDialog(IDD_TIMER, parent) {
+CTimerDlg::CTimerDlg(CWnd* parent) : CDialog(IDD_TIMER, parent), m_smallIcon(LoadSmallIcon(IDR_MAINFRAME)) {
   m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -61,8 +70,9 @@ BOOL CTimerDlg::OnInitDialog() {
       ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
     }
   }
+  HICON smallIcon = m_smallIcon ? m_smallIcon.get() : m_hIcon;
   SetIcon(m_hIcon, TRUE);
-  SetIcon(m_hIcon, FALSE);
+  SetIcon(smallIcon, FALSE);
 
   AppProfile profile(AfxGetApp());
   m_schedule = LoadSchedule(profile);
@@ -85,7 +95,7 @@ BOOL CTimerDlg::OnInitDialog() {
   CheckRadioButton(IDC_POWEROFF, IDC_RESTART, ShownAction(m_schedule.action));
   ::EnableWindow(GetDlgItem(IDOK), FALSE);
 
-  m_tray.InitTray(this, WM_TRAY_NOTIFY, AfxLoadString(IDS_TRAYTIP).c_str(), m_hIcon, IDR_TRAYMENU,
+  m_tray.InitTray(this, WM_TRAY_NOTIFY, AfxLoadString(IDS_TRAYTIP).c_str(), smallIcon, IDR_TRAYMENU,
                   nullptr, nullptr, 0, 10);
 
   // The download runs before the window first shows.
@@ -138,6 +148,10 @@ void CTimerDlg::OnOK() {
 }
 
 void CTimerDlg::OnCancel() {
+  if (!m_tray.IsIconShown()) {
+    ShowWindow(SW_MINIMIZE);
+    return;
+  }
   m_banner.Stop();
   MinimizeToTray(this, FALSE);
 }
@@ -188,6 +202,9 @@ void CTimerDlg::RunCountdown() {
   CCountdownDlg countdown(this);
   countdown.m_action = m_schedule.action;
   countdown.DoModal();
+  if (countdown.m_powerError != 0) {
+    AfxMessageBox(RefusedPowerActionText(countdown.m_powerError).c_str(), MB_OK | MB_ICONERROR);
+  }
 }
 
 void CTimerDlg::OnTimerBoxClicked() {
@@ -201,13 +218,20 @@ void CTimerDlg::OnDaySelChange() { ::EnableWindow(GetDlgItem(IDOK), TRUE); }
 
 void CTimerDlg::OnShowTimer() {
   RestoreFromTray(this, FALSE);
+  if (IsIconic()) ShowWindow(SW_RESTORE);  // minimised while the shell had no icon
   m_banner.Start();
 }
 
 void CTimerDlg::OnAppExit() {
+  // Chosen perhaps inside the countdown's, the remote power-on dialog's or a
+  // message box's modal loop: every one of them ends, and nothing started
+  // from them may run afterwards.
+  if (CWinApp* app = AfxGetApp()) app->BeginExit();
+  DisarmTick();
   m_banner.Stop();
   m_tray.DeleteTrayIcon();
-  CDialog::OnOK();
+  ReleaseTrayOwner();
+  AfxEndThreadDialogs(IDOK, m_hWnd);
 }
 
 void CTimerDlg::OnRemotePowerOn() {

@@ -2,6 +2,7 @@
 // The timer window: the program's main window and the hub of its commands.
 #include "afx/controls.h"
 #include "afx/dialog.h"
+#include "afx/handles.h"
 #include "app/core/schedule.h"
 #include "app/core/schedule_tick.h"
 #include "banner/animated_picture.h"
@@ -24,7 +25,9 @@ class CTimerDlg : public CDialog {
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   void OnOK() override;      // the Apply button
-  void OnCancel() override;  // hides the window into the tray
+  // Hides the window into the tray; while the shell shows no icon, minimises
+  // it to the taskbar instead, where it can be found again.
+  void OnCancel() override;
 
   void OnSysCommand(UINT id, LPARAM lp);
   void OnPaint();
@@ -49,6 +52,7 @@ class CTimerDlg : public CDialog {
   void SetPickerTime(const TimeOfDay& time);
 
   ScheduleSettings m_schedule;
+  IconHandle m_smallIcon;  // before m_tray: the tray shows it until its end
   CSystemTray m_tray;
   int m_remoteOpen = 0;
   CRemotePowerDlg* m_pRemoteDlg = nullptr;

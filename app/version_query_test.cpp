@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 #include "banner/banner_decode.h"
 #include "banner/banner_download.h"
 #include "afx/handles.h"

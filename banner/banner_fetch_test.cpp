@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "afx/handles.h"
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 #include "banner/banner_download.h"
 #include "banner/com_apartment.h"
 #include "tests/win/banner_test_http_server.h"

@@ -4,7 +4,7 @@
 
 #include "afx/app.h"
 #include "afx/ddx.h"
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 #include "banner/banner_fetch.h"
 #include "remote/core/directed_broadcast.h"
 #include "remote/core/magic_packet.h"

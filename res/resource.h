@@ -27,6 +27,7 @@
 #define IDS_LIST_SAVE_FAILED 119
 #define IDS_LIST_BACKUP_KEPT 120
 #define IDS_WAKE_SEND_FAILED 121
+#define IDS_POWER_REFUSED 122  // %s: the system's description, %lu: its number
 
 // Timer dialog controls.
 #define IDC_DAYLIST 1000

@@ -7,11 +7,18 @@
 namespace {
 
 // The hidden owner of every window in the tray. Its window is made on first
-// use and destroyed with the object at program exit.
+// use and destroyed by ReleaseTrayOwner at exit; the destructor only catches
+// a program that forgot to.
 class TrayOwner {
  public:
-  ~TrayOwner() {
-    if (::IsWindow(m_wnd.m_hWnd)) AfxDestroyWindow(m_wnd);
+  ~TrayOwner() { Release(); }
+  void Release() {
+    if (!IsLive()) return;
+    // Destroying the owner would destroy them too; a dialog's modal loop must
+    // end by EndDialog, not by losing its window.
+    for (HWND child; (child = ::GetWindow(m_wnd.m_hWnd, GW_CHILD)) != nullptr && ::SetParent(child, nullptr);) {
+    }
+    AfxDestroyWindow(m_wnd);
   }
   bool IsLive() const { return m_wnd.m_hWnd != nullptr && ::IsWindow(m_wnd.m_hWnd); }
   bool EnsureCreated(const std::string& className) {
@@ -58,6 +65,8 @@ BOOL AttachToTrayOwner(CWnd* window) {
   ::SetParent(window->m_hWnd, s_trayOwner.hwnd());
   return TRUE;
 }
+
+void ReleaseTrayOwner() { s_trayOwner.Release(); }
 
 void MinimizeToTray(CWnd* window, BOOL forceAnimation) {
   if (AnimationApplies(forceAnimation)) {

@@ -17,3 +17,7 @@ void GetTrayWindowRect(RECT* out);
 BOOL IsMinimizeAnimationOn();
 // Creates the owner window on first use and re-parents `window` under it.
 BOOL AttachToTrayOwner(CWnd* window);
+// At exit, while the program still runs: gives every window in the tray back
+// to the desktop, still hidden, and destroys the owner window, so that static
+// teardown has no window left to destroy.
+void ReleaseTrayOwner();

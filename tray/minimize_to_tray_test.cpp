@@ -68,7 +68,33 @@ TEST_P(MinimizeToTrayTest, HidesUnderTheOwnerAndComesBackInFrontAtTheSamePlace) 
   EXPECT_EQ(::GetForegroundWindow(), window.m_hWnd);
   EXPECT_EQ(::GetActiveWindow(), window.m_hWnd);
   EXPECT_FALSE(::IsWindowVisible(second.m_hWnd));
-  EXPECT_TRUE(::IsWindow(owner));  // lives on until the program ends
+  EXPECT_TRUE(::IsWindow(owner));  // lives on until the exit releases it
+}
+
+TEST(ReleaseTrayOwner, GivesHiddenWindowsBackToTheDesktopAndDestroysTheOwner) {
+  TestWindow window;
+  TestWindow second(WS_POPUP | WS_CAPTION | WS_VISIBLE, WS_EX_APPWINDOW, {500, 300, 700, 450});
+  MinimizeToTray(&window, FALSE);
+  MinimizeToTray(&second, FALSE);
+  const HWND owner = ParentOf(window.m_hWnd);
+  ASSERT_NE(owner, ::GetDesktopWindow());
+
+  ReleaseTrayOwner();
+  EXPECT_FALSE(::IsWindow(owner));
+  for (HWND hwnd : {window.m_hWnd, second.m_hWnd}) {
+    EXPECT_TRUE(::IsWindow(hwnd)) << "destroyed with the owner";
+    EXPECT_EQ(ParentOf(hwnd), ::GetDesktopWindow());
+    EXPECT_FALSE(::IsWindowVisible(hwnd));
+  }
+  ReleaseTrayOwner();  // nothing left: no effect
+
+  // A later hide makes a new owner.
+  MinimizeToTray(&window, FALSE);
+  const HWND next = ParentOf(window.m_hWnd);
+  EXPECT_NE(next, ::GetDesktopWindow());
+  EXPECT_TRUE(::IsWindow(next));
+  ReleaseTrayOwner();
+  EXPECT_FALSE(::IsWindow(next));
 }
 
 TEST_P(MinimizeToTrayTest, RestoringAShownWindowBringsItToTheFront) {

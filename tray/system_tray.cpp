@@ -2,6 +2,10 @@
 
 #include <oleauto.h>
 
+#ifdef VARO_TEST_HOOKS
+#include <cstdlib>
+#endif
+
 #include "afx/app.h"
 #include "afx/menu.h"
 #include "afx/wndcreate.h"
@@ -27,6 +31,9 @@ void CopyText(CHAR (&field)[N], const char* text, std::size_t maxBytes) {
   CopyMultibyteBounded(field, N, text, maxBytes, IsAnsiLeadByte);
 }
 
+// The retry timer of the hidden window, apart from the animation's.
+constexpr UINT_PTR kRetryTimerId = 0x7A11;
+
 double LocalNowInDays() {
   SYSTEMTIME now;
   ::GetLocalTime(&now);
@@ -40,7 +47,7 @@ double LocalNowInDays() {
 CSystemTray::CSystemTray()
     : m_state([this](std::uint32_t message, std::uint32_t flags) {
         m_iconData.uFlags = flags;
-        return NotifyIcon(message, m_iconData) != FALSE;
+        return CallShell(message) != FALSE;
       }) {
   OSVERSIONINFOA version = {};
   version.dwOSVersionInfoSize = sizeof version;
@@ -51,6 +58,7 @@ CSystemTray::CSystemTray()
 
 CSystemTray::~CSystemTray() {
   DeleteTrayIcon();
+  if (m_retryPeriodMs != 0 && m_hWnd) ::KillTimer(m_hWnd, kRetryTimerId);
   m_animIcons.clear();
   m_animIcons.shrink_to_fit();
   AfxDestroyWindow(*this);
@@ -84,10 +92,57 @@ BOOL CSystemTray::InitTray(CWnd* parent, UINT callbackMessage, const char* tip, 
   const bool added = m_state.AddFirst(m_iconData.uFlags);
   // Later calls with the same record must not show the balloon again.
   if (balloon) m_iconData.szInfo[0] = '\0';
+  ScheduleRetry();
   return added;
 }
 
-BOOL CSystemTray::DeleteTrayIcon() { return m_state.Delete(); }
+BOOL CSystemTray::DeleteTrayIcon() {
+  const BOOL deleted = m_state.Delete();
+  ScheduleRetry();  // nothing to try any more: stops the timer
+  return deleted;
+}
+
+#ifdef VARO_TEST_HOOKS
+// Test builds only, a shell that is not there yet or too busy:
+// VARO_TEST_TRAY_REFUSE_WHILE=<file>: every add fails while the file exists;
+// VARO_TEST_TRAY_ADD_TIMES_OUT=1: the first add that gets through puts the
+// icon up but answers failure, as an add that timed out does.
+BOOL CSystemTray::CallShell(DWORD message) {
+  if (message == NIM_ADD) {
+    const char* refuseWhile = std::getenv("VARO_TEST_TRAY_REFUSE_WHILE");
+    if (refuseWhile && ::GetFileAttributesA(refuseWhile) != INVALID_FILE_ATTRIBUTES) return FALSE;
+    static bool timedOut = false;
+    const char* timesOut = std::getenv("VARO_TEST_TRAY_ADD_TIMES_OUT");
+    if (timesOut && !timedOut) {
+      timedOut = true;
+      NotifyIcon(message, m_iconData);
+      return FALSE;
+    }
+  }
+  return NotifyIcon(message, m_iconData);
+}
+#else
+BOOL CSystemTray::CallShell(DWORD message) { return NotifyIcon(message, m_iconData); }
+#endif
+
+void CSystemTray::ScheduleRetry() {
+  if (!m_state.needsRetry()) {
+    if (m_retryPeriodMs != 0) ::KillTimer(m_hWnd, kRetryTimerId);
+    m_retryPeriodMs = 0;
+    return;
+  }
+  if (m_retryPeriodMs == 0) m_retriesBegan = ::GetTickCount();
+  // Unsigned difference: right across the tick count's wrap after 49.7 days.
+  const UINT period = TrayRetryPeriodMs(::GetTickCount() - m_retriesBegan);
+  if (period != m_retryPeriodMs && ::SetTimer(m_hWnd, kRetryTimerId, period, nullptr) != 0) {
+    m_retryPeriodMs = period;
+  }
+}
+
+void CSystemTray::OnRetryTimer() {
+  m_state.RetryAdd();
+  ScheduleRetry();
+}
 
 BOOL CSystemTray::ChangeIcon(HICON icon) {
   if (!m_state.trayUsable()) return FALSE;
@@ -160,6 +215,7 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wp, LPARAM lp) {
 
 LRESULT CSystemTray::OnTaskbarRecreated(WPARAM, LPARAM) {
   m_state.OnTaskbarCreated();
+  ScheduleRetry();
   return 0;
 }
 
@@ -171,9 +227,16 @@ LRESULT CSystemTray::OnSettingChangeMessage(WPARAM flags, LPARAM section) {
 void CSystemTray::OnSettingChange(UINT flags, const char*) {
   Default();
   m_state.OnSettingChange(flags);
+  ScheduleRetry();
 }
 
-void CSystemTray::OnTimer(UINT_PTR timerId) { OnAnimationTimer(timerId); }
+void CSystemTray::OnTimer(UINT_PTR timerId) {
+  if (timerId == kRetryTimerId) {
+    OnRetryTimer();
+    return;
+  }
+  OnAnimationTimer(timerId);
+}
 
 void CSystemTray::OnAnimationTimer(UINT_PTR timerId) {
   const double elapsedDays = m_animTimerId != 0 ? LocalNowInDays() - m_animStart : 0.0;

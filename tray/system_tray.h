@@ -24,7 +24,12 @@ class CSystemTray : public CWnd {
   BOOL InitTray(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id,
                 const char* balloonText, const char* balloonTitle, DWORD balloonIconFlags,
                 UINT balloonTimeoutSeconds);
+  // Removes the icon (also one that a timed-out add may have put up) and
+  // stops every later re-add.
   BOOL DeleteTrayIcon();
+  // Whether the shell shows the icon now: until it does, the main window
+  // must stay reachable some other way.
+  BOOL IsIconShown() const { return m_state.trayUsable() && !m_state.iconHidden(); }
   // Shows another image in place of the icon; a later re-add shows it too.
   BOOL ChangeIcon(HICON icon);
 
@@ -42,7 +47,14 @@ class CSystemTray : public CWnd {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wp, LPARAM lp) override;
 
+  // One notify-icon call with the record; the shell's answer.
+  virtual BOOL CallShell(DWORD message);
+
   LRESULT OnTaskbarRecreated(WPARAM, LPARAM);
+  // Keeps trying to add an icon the shell has not taken, on a timer whose
+  // period grows after the first minute.
+  void ScheduleRetry();
+  void OnRetryTimer();
   void OnSettingChange(UINT flags, const char* section);
   void OnAnimationTimer(UINT_PTR timerId);
   BOOL ShowNextIcon();
@@ -57,6 +69,8 @@ class CSystemTray : public CWnd {
   double m_animStart = 0.0;  // local date-time, days since 30 December 1899
   UINT m_animSeconds = 0;    // 0: until ended
   HICON m_iconBeforeAnim = nullptr;
+  DWORD m_retriesBegan = 0;  // GetTickCount when the tries began
+  UINT m_retryPeriodMs = 0;  // 0: no retry timer
   UINT m_defaultItem = 0;
   BOOL m_defaultByPosition = TRUE;
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's icons and side picture. Run it to remake the files
-beside it: app.ico, poweroff.ico, logoff.ico, restart.ico (32x32 and 16x16,
-32-bit with alpha) and side.bmp (100x200, 24-bit). Standard library only."""
+beside it: app.ico (32, 24, 20 and 16 pixels), poweroff.ico, logoff.ico,
+restart.ico (32x32 and 16x16), all 32-bit with alpha, and side.bmp
+(100x200, 24-bit). Standard library only."""
 import math
 import os
 import struct
@@ -122,11 +123,11 @@ def ico_image(draw, color, n):
     return hdr + bytes(xor) + bytes(andmask)
 
 
-def write_ico(path, draw, color):
-    images = [ico_image(draw, color, n) for n in (32, 16)]
+def write_ico(path, draw, color, sizes=(32, 16)):
+    images = [ico_image(draw, color, n) for n in sizes]
     out = bytearray(struct.pack('<HHH', 0, 1, len(images)))
     offset = 6 + 16 * len(images)
-    for n, data in zip((32, 16), images):
+    for n, data in zip(sizes, images):
         out += struct.pack('<BBBBHHII', n, n, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     for data in images:
@@ -172,7 +173,9 @@ def write_side(path, w=100, h=200):
 
 if __name__ == '__main__':
     here = os.path.dirname(os.path.abspath(__file__))
-    write_ico(os.path.join(here, 'app.ico'), draw_app, (40, 90, 170))
+    # The small sizes of 100, 125 and 150 % scaling, so that the tray and the
+    # caption get an image drawn for their size instead of a scaled one.
+    write_ico(os.path.join(here, 'app.ico'), draw_app, (40, 90, 170), (32, 24, 20, 16))
     write_ico(os.path.join(here, 'poweroff.ico'), draw_power, (200, 50, 40))
     write_ico(os.path.join(here, 'logoff.ico'), draw_logoff, (40, 120, 190))
     write_ico(os.path.join(here, 'restart.ico'), draw_restart, (40, 150, 70))

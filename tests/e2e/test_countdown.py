@@ -22,25 +22,24 @@ import time
 import unittest
 from pathlib import Path
 
-from varo_e2e import DRIVER, EXE, TIMER_TITLE, AppTestCase, parse_info
+from varo_e2e import EXE, HOOKED_EXE, TIMER_TITLE, AppTestCase, parse_info
 
 TIMER = "title:" + TIMER_TITLE
 COUNTDOWN = "title:Varo\u3000電源タイマ\u3000Program"
 ABOUT = "title:VaroShutdown Information"
 HELP_TITLE = "電源タイマープログラム ヘルプ"
-# The test build lives in the build folder, two levels above the driver.
-HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", DRIVER.parents[2] / "test-hooks" / "VaroTimer.exe"))
 HOOK_NAME = b"VARO_TEST_COUNTDOWN_FROM"
 
 IDOK, TIMERON, POWEROFF, LOGOFF, RESTART, PICKER = 1, 1057, 1054, 1055, 1056, 1058
 COUNT, CANCEL, ACTIONICON, VERSION = 1059, 1060, 1061, 1012
 WM_SYSCOMMAND, SC_CLOSE, STM_GETICON, VK_ESCAPE = 0x112, 0xF060, 0x173, 0x1B
-ID_TRAY_HELP = 32773
+ID_TRAY_HELP, ID_APP_EXIT, ID_HELP = 32773, 57665, 57670
+WM_HELP = 0x53
 SCHEDULE_TIMER = 0x65
 
 RELAY_CALLS = ";".join([
     "user32.ExitWindowsEx", "user32.SetWindowTextA", "user32.PostMessageA", "user32.SetWindowPos",
-    "user32.SetTimer", "user32.KillTimer", "advapi32.AdjustTokenPrivileges",
+    "user32.SetTimer", "user32.KillTimer", "user32.EndDialog", "advapi32.AdjustTokenPrivileges",
     "kernel32.LoadLibraryA", "kernel32.GetProcAddress"])
 
 CALL_RE = re.compile(r"^(\d+\.\d+):([0-9a-f]+):Call (\w+)\.(\w+)\((.*)\) ret=[0-9a-f]+$")
@@ -365,6 +364,54 @@ class AboutAndHelp(CountdownCase):
         lookups = [a for _, a in relay.calls("GetProcAddress") if a.endswith(",0000000e")]
         self.assertEqual(len(loads), 1, loads)
         self.assertEqual(len(lookups), 1, lookups)
+        rc, out = self.driver("list")
+        self.assertEqual(out.count("class=HH Parent"), 1, out)
+
+
+class ExitDuringCountdown(CountdownCase):
+    """Exit chosen from the tray menu while the countdown runs inside the
+    timer window's tick: the test build counts from 3, so a power step left
+    armed would reach the exit call within seconds."""
+
+    exe = HOOKED_EXE
+
+    def test_exit_ends_the_process_and_the_power_step_never_runs(self):
+        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": "3"})
+        self.apply_schedule()
+        info = self.wait_countdown()
+        countdown = int(info["hwnd"], 16)
+        self.assertEqual(self.driver("command", TIMER, ID_APP_EXIT)[0], 0)
+        posted = time.monotonic()
+        self.assertEqual(self.app.wait(timeout=60), 0)
+        self.assertLess(time.monotonic() - posted, 5.0, "the process took too long to end")
+        time.sleep(4)  # past the second at which the count would have reached 0
+        relay = self.relay.refresh()
+        self.assertEqual(relay.exit_flags(), [])
+        ends = [a for _, a in relay.calls("EndDialog")]
+        self.assertIn("%08x,00000001" % countdown, ends, "the countdown was not ended")
+        self.assertTrue(any(a.startswith("%08x," % self.timer) for a in ends), "the timer window was not ended")
+        self.assertNotIn("0 ", [t for _, t in relay.count_texts()])
+        if os.environ.get("VARO_E2E_KEEP_TRACE"):  # for a look at the trace after the prefix is gone
+            shutil.copy2(self.log, os.environ["VARO_E2E_KEEP_TRACE"])
+
+    def start_traced(self, action, extra_env=None):
+        super().start_traced(action, extra_env)
+        self.app = self.procs[-1]
+
+
+class HelpKey(CountdownCase):
+    exe = None
+
+    def test_f1_and_the_help_command_open_the_help_file(self):
+        self.start_traced(0x10)
+        # What the system sends for F1 (a key posted from outside does not
+        # become WM_HELP under Wine).
+        self.assertEqual(self.driver("send", TIMER, WM_HELP, 0, 0)[0], 0)
+        rc, out = self.driver("wait-visible", "class:HH Parent", 30000, timeout=60)
+        self.assertEqual(rc, 0, "F1 opened no help: " + out)
+        self.assertEqual(parse_info(out)["title"], HELP_TITLE)
+        self.assertEqual(self.driver("command", TIMER, ID_HELP)[0], 0)
+        time.sleep(3)
         rc, out = self.driver("list")
         self.assertEqual(out.count("class=HH Parent"), 1, out)
 

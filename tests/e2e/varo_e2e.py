@@ -18,6 +18,8 @@ ROOT = Path(os.environ.get("VARO_ROOT", Path(__file__).resolve().parents[2]))
 EXE = Path(os.environ.get("VARO_EXE", ROOT / "out" / "VaroTimer" / "VaroTimer.exe"))
 DRIVER = Path(os.environ.get("VARO_DRIVER", ROOT / "build" / "win32" / "tests" / "e2e" / "driver.exe"))
 TEMPLATE = Path(os.environ.get("VARO_TEMPLATE", ROOT / "build" / "wine-template"))
+# The test build (VARO_TEST_HOOKS) lives in the build folder, two levels above the driver.
+HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", DRIVER.parents[2] / "test-hooks" / "VaroTimer.exe"))
 
 TIMER_TITLE = "電源タイマープログラム"
 APP_DIR_WIN = "C:\\VaroTimer"

@@ -14,6 +14,11 @@ std::uint32_t FirstAddFlags(bool balloonCapable, bool hasBalloonText) {
   return flags;
 }
 
+std::uint32_t TrayRetryPeriodMs(std::uint32_t msSinceTriesBegan) {
+  constexpr std::uint32_t kQuickTriesMs = 60 * 1000;
+  return msSinceTriesBegan < kQuickTriesMs ? 2 * 1000 : 30 * 1000;
+}
+
 bool TrayIconState::EnableFor(std::uint32_t majorVersion) {
   m_trayUsable = IsTrayUsable(majorVersion);
   return m_trayUsable;
@@ -21,14 +26,23 @@ bool TrayIconState::EnableFor(std::uint32_t majorVersion) {
 
 bool TrayIconState::AddFirst(std::uint32_t addFlags) {
   m_addFlags = addFlags;
+  m_wanted = true;
+  m_iconDeleted = false;
   const bool ok = m_call(kNotifyAdd, addFlags);
-  m_iconDeleted = m_iconHidden = m_readdPending = !ok;
+  m_iconHidden = m_readdPending = !ok;
   return ok;
 }
 
 void TrayIconState::OnTaskbarCreated() {
+  m_readdPending = m_wanted;
+  ReAddIfPending();
+}
+
+bool TrayIconState::RetryAdd() {
+  if (!needsRetry()) return !m_iconHidden && m_wanted;
   m_readdPending = true;
   ReAddIfPending();
+  return !m_iconHidden;
 }
 
 void TrayIconState::OnSettingChange(std::uint32_t action) {
@@ -38,20 +52,22 @@ void TrayIconState::OnSettingChange(std::uint32_t action) {
 }
 
 void TrayIconState::ReAddIfPending() {
-  // Only a shown icon comes back; a hidden one stays away.
-  if (!m_readdPending || m_iconHidden) return;
+  if (!m_readdPending || !m_wanted) return;
   bool ok = m_call(kNotifyAdd, m_addFlags);
   // The shell refuses to add an icon it still shows (a work-area change
   // leaves the icons in place). Marking it hidden would keep it away after
-  // the next real taskbar restart, so ask whether it is still there.
+  // the next real taskbar restart, so ask whether it is still there. The same
+  // question finds an icon that a timed-out add put up after all.
   if (!ok) ok = m_call(kNotifyModify, m_addFlags);
   m_iconHidden = m_readdPending = !ok;
 }
 
 bool TrayIconState::Delete() {
   m_readdPending = false;
+  m_wanted = false;
   if (!m_trayUsable || m_iconDeleted) return true;
-  if (m_call(kNotifyDelete, 0)) {
+  // A refused delete of an icon never shown only means there was none.
+  if (m_call(kNotifyDelete, 0) || m_iconHidden) {
     m_iconHidden = true;
     m_iconDeleted = true;
   }

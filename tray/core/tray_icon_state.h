@@ -24,6 +24,11 @@ std::uint32_t FirstAddFlags(bool balloonCapable, bool hasBalloonText);
 // SPI_SETWORKAREA, the setting change after which a shown icon is re-added.
 constexpr std::uint32_t kSettingWorkArea = 47;
 
+// How long to wait before the next try of an icon the shell has not taken,
+// from the time since the tries began: often while a shell that is starting
+// at logon comes up, then rarely.
+std::uint32_t TrayRetryPeriodMs(std::uint32_t msSinceTriesBegan);
+
 class TrayIconState {
  public:
   explicit TrayIconState(NotifyIconCall call) : m_call(std::move(call)) {}
@@ -33,16 +38,25 @@ class TrayIconState {
   bool EnableFor(std::uint32_t majorVersion);
 
   // The first add, with the flags every later re-add reuses. Answers whether
-  // the icon was added; a failure is not retried.
+  // the icon was added. A refused add is retried by RetryAdd and on the next
+  // "TaskbarCreated"; it still counts for Delete, since a shell that timed out
+  // may have put the icon up all the same.
   bool AddFirst(std::uint32_t addFlags);
 
-  // The shell re-created the taskbar: add the icon again if it is shown.
+  // The shell re-created the taskbar: add the icon again unless it was deleted.
   void OnTaskbarCreated();
+
+  // One more try for an icon the shell has not taken; answers whether the
+  // icon is shown afterwards.
+  bool RetryAdd();
+  // Whether the icon is wanted and not shown, so that RetryAdd has work.
+  bool needsRetry() const { return m_trayUsable && m_wanted && m_iconHidden; }
 
   // A system setting changed; only a work-area change re-adds a shown icon.
   void OnSettingChange(std::uint32_t action);
 
-  // Deletes the icon if it was added; answers whether it is now deleted.
+  // Deletes the icon if an add was tried, and stops every later re-add;
+  // answers whether it is now deleted.
   bool Delete();
 
   // Shows another image: the caller puts it into the record first.
@@ -59,6 +73,7 @@ class TrayIconState {
 
   NotifyIconCall m_call;
   bool m_trayUsable = false;
+  bool m_wanted = false;  // from the first add until Delete
   bool m_iconHidden = true;
   bool m_iconDeleted = true;
   bool m_readdPending = false;

@@ -1,4 +1,4 @@
-#include "app/module_directory.h"
+#include "afx/module_directory.h"
 
 #include <windows.h>
 
