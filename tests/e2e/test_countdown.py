@@ -22,14 +22,14 @@ import time
 import unittest
 from pathlib import Path
 
-from varo_e2e import DRIVER, EXE, TIMER_TITLE, AppTestCase, parse_info
+from varo_e2e import EXE, ROOT, TIMER_TITLE, AppTestCase, parse_info
 
 TIMER = "title:" + TIMER_TITLE
 COUNTDOWN = "title:Varo\u3000電源タイマ\u3000Program"
 ABOUT = "title:VaroShutdown Information"
 HELP_TITLE = "電源タイマープログラム ヘルプ"
-# The test build lives in the build folder, two levels above the driver.
-HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", DRIVER.parents[2] / "test-hooks" / "VaroTimer.exe"))
+# The test build lives beside the shipped program's build.
+HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", ROOT / "build" / "product" / "test-hooks" / "VaroTimer.exe"))
 HOOK_NAME = b"VARO_TEST_COUNTDOWN_FROM"
 
 IDOK, TIMERON, POWEROFF, LOGOFF, RESTART, PICKER = 1, 1057, 1054, 1055, 1056, 1058
