@@ -141,6 +141,8 @@ def main():
     parser.add_argument("--stamp")
     parser.add_argument("program")
     args = parser.parse_args()
+    if args.stamp and os.path.exists(args.stamp):
+        os.remove(args.stamp)  # a refusal must not leave an earlier pass standing
 
     header, libraries = read_program(args.objdump, args.program)
     name = os.path.basename(args.program)
