@@ -1,8 +1,9 @@
 # The commands people type. Everything else lives in scripts/.
-.PHONY: all deps build native win run test bench clean
+.PHONY: all deps build native product win run test bench clean
 
-NATIVE_DIR := build/native
-WIN_DIR    := build/win32
+NATIVE_DIR  := build/native
+WIN_DIR     := build/win32
+PRODUCT_DIR := build/product
 SAN_FLAGS  := -g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all
 
 all: build
@@ -18,17 +19,27 @@ native:
 	@cmake --build $(NATIVE_DIR)
 	@mkdir -p out/tools && cp $(NATIVE_DIR)/tools/varoinspect/varoinspect out/tools/
 
-win:
+# The shipped program and its help file, nothing else: all that running needs.
+# Built with the win32-thread compilers; the build checks the XP imports.
+product:
+	@cmake -S . -B $(PRODUCT_DIR) -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-win32.cmake -DVARO_WIN_TESTS=OFF >/dev/null
+	@cmake --build $(PRODUCT_DIR)
+	@mkdir -p out/VaroTimer && cp $(PRODUCT_DIR)/VaroTimer.exe $(PRODUCT_DIR)/VaroTimer.chm out/VaroTimer/
+
+# The Windows test programs, the end-to-end driver and the test build of the program.
+win: product
+	@cmake --build $(PRODUCT_DIR) --target VaroTimerTestHooks
 	@cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DVARO_PRODUCT=OFF \
+	  -DVARO_PRODUCT_DIR=$(abspath $(PRODUCT_DIR)) >/dev/null
 	@cmake --build $(WIN_DIR)
-	@mkdir -p out/VaroTimer && cp $(WIN_DIR)/VaroTimer.exe out/VaroTimer/
-	@if [ -f $(WIN_DIR)/VaroTimer.chm ]; then cp $(WIN_DIR)/VaroTimer.chm out/VaroTimer/; fi
 
 build: deps
 	@$(MAKE) --no-print-directory native win
 
-run: build
+run: deps
+	@$(MAKE) --no-print-directory product
 	@scripts/run.sh
 
 test: build

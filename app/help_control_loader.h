@@ -1,6 +1,8 @@
 #pragma once
 // Loads the HTML Help control on first use and keeps it loaded; after a
-// failed load it never tries again.
+// failed load it never tries again. It loads by full path only: a bare name
+// would be searched for in the program's own folder first, where a portable
+// copy in a Downloads folder could find a planted file of that name.
 #include <windows.h>
 
 #include <cstddef>
@@ -15,6 +17,9 @@ struct HelpLibraryCalls {
   BOOL (*findControlPath)(char (&path)[kHelpControlPathSize]);
   HMODULE (*loadLibrary)(const char* name);
   FARPROC (*getProcAddress)(HMODULE module, const char* name);
+  // As GetSystemDirectoryA: the length written, or the size needed when the
+  // buffer is too small, or 0 on failure.
+  UINT (*getSystemDirectory)(char* buffer, UINT size);
 };
 
 class HelpControlLoader {
@@ -31,6 +36,7 @@ class HelpControlLoader {
 
  private:
   bool Load();
+  bool SystemControlPath(char (&path)[kHelpControlPathSize]) const;
 
   HelpLibraryCalls m_calls;
   HMODULE m_module = nullptr;

@@ -14,8 +14,9 @@ constexpr UINT kHelpDisplayTopic = 0;  // the file's default topic
 
 HMODULE LoadLibraryCall(const char* name) { return ::LoadLibraryA(name); }
 FARPROC GetProcAddressCall(HMODULE module, const char* name) { return ::GetProcAddress(module, name); }
+UINT GetSystemDirectoryCall(char* buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); }
 
-HelpControlLoader s_helpLoader({&FindHelpControlPath, &LoadLibraryCall, &GetProcAddressCall});
+HelpControlLoader s_helpLoader({&FindHelpControlPath, &LoadLibraryCall, &GetProcAddressCall, &GetSystemDirectoryCall});
 
 }  // namespace
 

@@ -14,6 +14,8 @@ namespace {
 // record of every call.
 struct FakeSystem {
   std::string registeredPath;  // empty: no registry entry
+  std::string systemDirectory = "C:\\windows\\system32";
+  UINT systemDirectoryResult = 0;  // 0: the length of systemDirectory
   std::vector<std::string> loadable;
   bool hasEntry = true;
 
@@ -60,16 +62,24 @@ FARPROC FakeGetProc(HMODULE module, const char* name) {
   return g_fake->hasEntry ? reinterpret_cast<FARPROC>(&FakeEntry) : nullptr;
 }
 
+UINT FakeSystemDirectory(char* buffer, UINT size) {
+  const std::string& dir = g_fake->systemDirectory;
+  if (dir.size() < size) std::memcpy(buffer, dir.c_str(), dir.size() + 1);
+  if (g_fake->systemDirectoryResult) return g_fake->systemDirectoryResult;
+  return static_cast<UINT>(dir.size() < size ? dir.size() : dir.size() + 1);
+}
+
 class HelpLoader : public ::testing::Test {
  protected:
   void SetUp() override { g_fake = &m_fake; }
   void TearDown() override { g_fake = nullptr; }
 
   FakeSystem m_fake;
-  HelpControlLoader m_loader{{&FakeFindPath, &FakeLoad, &FakeGetProc}};
+  HelpControlLoader m_loader{{&FakeFindPath, &FakeLoad, &FakeGetProc, &FakeSystemDirectory}};
 };
 
-const char kRegistered[] = "C:\\windows\\system32\\hhctrl.ocx";
+const char kRegistered[] = "C:\\Program Files\\Help\\hhctrl.ocx";
+const char kInSystem[] = "C:\\windows\\system32\\hhctrl.ocx";
 
 struct LoadCase {
   const char* what;
@@ -81,7 +91,7 @@ struct LoadCase {
 
 class HelpLoaderOrder : public HelpLoader, public ::testing::WithParamInterface<LoadCase> {};
 
-TEST_P(HelpLoaderOrder, TriesTheRegisteredPathThenThePlainName) {
+TEST_P(HelpLoaderOrder, TriesTheRegisteredPathThenTheSystemFolder) {
   const LoadCase& c = GetParam();
   m_fake.registeredPath = c.registeredPath;
   m_fake.loadable = c.loadable;
@@ -94,12 +104,49 @@ INSTANTIATE_TEST_SUITE_P(
     Order, HelpLoaderOrder,
     ::testing::Values(
         LoadCase{"registered path loads", kRegistered, {kRegistered}, {kRegistered}, true},
-        LoadCase{"no registry entry", "", {"hhctrl.ocx"}, {"hhctrl.ocx"}, true},
-        LoadCase{"registered path broken", kRegistered, {"hhctrl.ocx"}, {kRegistered, "hhctrl.ocx"}, true},
-        LoadCase{"nothing loads", kRegistered, {}, {kRegistered, "hhctrl.ocx"}, false}));
+        LoadCase{"no registry entry", "", {kInSystem}, {kInSystem}, true},
+        LoadCase{"registered path broken", kRegistered, {kInSystem}, {kRegistered, kInSystem}, true},
+        LoadCase{"nothing loads", kRegistered, {}, {kRegistered, kInSystem}, false},
+        // Values the library search would resolve, starting in the program's folder.
+        LoadCase{"bare registered name", "hhctrl.ocx", {"hhctrl.ocx", kInSystem}, {kInSystem}, true},
+        LoadCase{"relative registered path", "help\\hhctrl.ocx", {kInSystem}, {kInSystem}, true},
+        LoadCase{"unexpanded registered path", "%SystemRoot%\\System32\\hhctrl.ocx", {kInSystem}, {kInSystem},
+                 true},
+        LoadCase{"registered share path", "\\\\server\\help\\hhctrl.ocx", {"\\\\server\\help\\hhctrl.ocx"},
+                 {"\\\\server\\help\\hhctrl.ocx"}, true}));
+
+// Where the system folder cannot be had whole, nothing is loaded by a name
+// the library search would resolve.
+TEST_F(HelpLoader, SystemFolderPathsOfEveryShape) {
+  struct Case {
+    const char* what;
+    std::string directory;
+    UINT result;  // 0: as the real call would answer
+    std::vector<std::string> expectedLoads;
+  };
+  const std::string longest(kHelpControlPathSize - sizeof "\\hhctrl.ocx", 'd');
+  const Case cases[] = {
+      {"root folder, ends in a backslash", "C:\\", 0, {"C:\\hhctrl.ocx"}},
+      {"call fails", "", 0, {}},
+      {"folder longer than the buffer", std::string(300, 'x'), 0, {}},
+      {"longest folder that still fits", longest, 0, {longest + "\\hhctrl.ocx"}},
+      {"folder fits, the file name does not", longest + 'y', 0, {}},
+      {"answer claims more than the buffer holds", "C:\\windows", kHelpControlPathSize, {}},
+  };
+  for (const Case& c : cases) {
+    FakeSystem fake;
+    fake.systemDirectory = c.directory;
+    fake.systemDirectoryResult = c.result;
+    g_fake = &fake;
+    HelpControlLoader loader({&FakeFindPath, &FakeLoad, &FakeGetProc, &FakeSystemDirectory});
+    EXPECT_EQ(loader.Call(nullptr, "x.chm", 0, 0), nullptr) << c.what;
+    EXPECT_EQ(fake.loads, c.expectedLoads) << c.what;
+  }
+  g_fake = &m_fake;
+}
 
 TEST_F(HelpLoader, LoadsOnceAndPassesTheValuesThrough) {
-  m_fake.loadable = {"hhctrl.ocx"};
+  m_fake.loadable = {kInSystem};
   const HWND owner = reinterpret_cast<HWND>(0x1234);
   EXPECT_EQ(m_loader.Call(owner, "C:\\Tools\\VaroTimer.chm", 0, 0), kHelpWindow);
   EXPECT_EQ(m_loader.Call(owner, "other.chm", 0x12, 0xDEADBEEF), kHelpWindow);
@@ -116,7 +163,7 @@ TEST_F(HelpLoader, LoadsOnceAndPassesTheValuesThrough) {
 TEST_F(HelpLoader, FailedLoadIsNeverRetried) {
   EXPECT_EQ(m_loader.Call(nullptr, "x.chm", 0, 0), nullptr);
   const size_t attempts = m_fake.loads.size();
-  m_fake.loadable = {"hhctrl.ocx"};  // would load now
+  m_fake.loadable = {kInSystem};  // would load now
   EXPECT_EQ(m_loader.Call(nullptr, "x.chm", 0, 0), nullptr);
   EXPECT_EQ(m_loader.Call(nullptr, "x.chm", 0, 0), nullptr);
   EXPECT_EQ(m_fake.loads.size(), attempts);
@@ -125,7 +172,7 @@ TEST_F(HelpLoader, FailedLoadIsNeverRetried) {
 }
 
 TEST_F(HelpLoader, MissingEntryPointKeepsTheLibraryAndRepeatsOnlyTheLookup) {
-  m_fake.loadable = {"hhctrl.ocx"};
+  m_fake.loadable = {kInSystem};
   m_fake.hasEntry = false;
   EXPECT_EQ(m_loader.Call(nullptr, "x.chm", 0, 0), nullptr);
   EXPECT_EQ(m_loader.Call(nullptr, "x.chm", 0, 0), nullptr);

@@ -5,6 +5,15 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=
                         VARO_SITE_URL="${VARO_SITE_URL}")
 add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
 
+# A tree builds the shipped program with its help file, the Windows test
+# programs, or both. The Makefile builds them in two trees: the program with
+# the win32-thread compilers (mingw-i686-win32.cmake), the tests with the
+# -posix ones, whose threads runtime the tests use and XP lacks.
+option(VARO_PRODUCT "Build VaroTimer.exe, its help file and the test build of the program" ON)
+option(VARO_WIN_TESTS "Build the Windows test programs and the end-to-end driver" ON)
+# Where the test build of the program (test-hooks/VaroTimer.exe) is made.
+set(VARO_PRODUCT_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Build tree of the shipped program")
+
 # The class layer that the program's windows are built on.
 file(GLOB afx_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/afx/*.cpp)
 list(FILTER afx_sources EXCLUDE REGEX "(winmain|_test)\\.cpp$")
@@ -29,21 +38,22 @@ add_library(varoapp STATIC ${program_sources})
 target_link_libraries(varoapp PUBLIC ${program_libs})
 target_include_directories(varoapp PUBLIC ${CMAKE_SOURCE_DIR})
 
-add_executable(VaroTimer WIN32 ${CMAKE_SOURCE_DIR}/afx/winmain.cpp ${CMAKE_SOURCE_DIR}/res/VaroTimer.rc)
-# The application object lives in the program's own library; keep it linked.
-target_link_libraries(VaroTimer PRIVATE -Wl,--whole-archive varoapp -Wl,--no-whole-archive ${program_libs})
-target_include_directories(VaroTimer PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
-set_target_properties(VaroTimer PROPERTIES LINK_FLAGS "-s")
+if(VARO_PRODUCT)
+  add_executable(VaroTimer WIN32 ${CMAKE_SOURCE_DIR}/afx/winmain.cpp ${CMAKE_SOURCE_DIR}/res/VaroTimer.rc)
+  # The application object lives in the program's own library; keep it linked.
+  target_link_libraries(VaroTimer PRIVATE -Wl,--whole-archive varoapp -Wl,--no-whole-archive ${program_libs})
+  target_include_directories(VaroTimer PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+  set_target_properties(VaroTimer PROPERTIES LINK_FLAGS "-s")
+  include(${CMAKE_CURRENT_LIST_DIR}/XpImports.cmake)
+  include(${CMAKE_CURRENT_LIST_DIR}/TestHooks.cmake)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/help ${CMAKE_BINARY_DIR}/help)
+endif()
 file(GLOB resource_parts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.h
      ${CMAKE_SOURCE_DIR}/res/*.manifest ${CMAKE_SOURCE_DIR}/res/images/*.ico ${CMAKE_SOURCE_DIR}/res/images/*.bmp)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/VaroTimer.rc PROPERTIES
   OBJECT_DEPENDS "${resource_parts}")
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win/CMakeLists.txt)
+if(VARO_WIN_TESTS)
   add_subdirectory(tests/win)
-endif()
-
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
-add_subdirectory(${CMAKE_SOURCE_DIR}/help ${CMAKE_BINARY_DIR}/help)

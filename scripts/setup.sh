@@ -8,7 +8,7 @@ sudo=""
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(
-  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64 fonts-wine fonts-ipafont fonts-ipafont-gothic
   xvfb xdotool x11-utils imagemagick locales iproute2 util-linux
   cmake ninja-build clang libclang-rt-14-dev googletest libgtest-dev
@@ -49,8 +49,13 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   echo "This kernel does not run 32-bit programs; setting up qemu user-mode emulation."
   if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
     if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-      printf 'Types: deb\nURIs: http://deb.debian.org/debian\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        | $sudo tee /etc/apt/sources.list.d/backports.sources >/dev/null
+      # Backports from the mirror the machine already uses for bookworm.
+      if ! mirror=$("$(dirname "$0")/apt-mirror.sh" bookworm); then
+        echo "No apt source for bookworm found; add one for bookworm-backports, then run this again." >&2
+        exit 1
+      fi
+      printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        "$mirror" | $sudo tee /etc/apt/sources.list.d/backports.sources >/dev/null
     fi
     updated=0
     apt_update

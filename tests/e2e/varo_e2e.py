@@ -19,7 +19,7 @@ EXE = Path(os.environ.get("VARO_EXE", ROOT / "out" / "VaroTimer" / "VaroTimer.ex
 DRIVER = Path(os.environ.get("VARO_DRIVER", ROOT / "build" / "win32" / "tests" / "e2e" / "driver.exe"))
 TEMPLATE = Path(os.environ.get("VARO_TEMPLATE", ROOT / "build" / "wine-template"))
 # The test build (VARO_TEST_HOOKS) lives in the build folder, two levels above the driver.
-HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", DRIVER.parents[2] / "test-hooks" / "VaroTimer.exe"))
+HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", ROOT / "build" / "product" / "test-hooks" / "VaroTimer.exe"))
 
 TIMER_TITLE = "電源タイマープログラム"
 APP_DIR_WIN = "C:\\VaroTimer"
@@ -35,6 +35,9 @@ class Prefix:
         shutil.rmtree(self.path)
         subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
         (self.path / "wineserver").unlink(missing_ok=True)
+        windows_version = windows_version or os.environ.get("VARO_WINDOWS_VERSION")
+        if windows_version:
+            set_program_windows_version(self.path, windows_version)
         self.env = dict(os.environ)
         self.env.update(WINEPREFIX=str(self.path), WINEDEBUG="-all", LANG="ja_JP.UTF-8",
                         LC_ALL="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
@@ -46,10 +49,6 @@ class Prefix:
         # Wine's services start here; they must not inherit a pipe of ours,
         # or reading it would wait for them to end.
         self.wine("wineboot", timeout=300, capture=False)
-        if windows_version:
-            # winecfg -v refuses 16-bit-era versions in a 64-bit prefix; the
-            # program's own application default is enough.
-            self.reg_add("HKCU\\Software\\Wine\\AppDefaults\\VaroTimer.exe", "Version", windows_version)
         self.app_dir = self.path / "drive_c" / "VaroTimer"
         self.app_dir.mkdir(parents=True, exist_ok=True)
         for item in EXE.parent.iterdir():
@@ -118,6 +117,17 @@ class Prefix:
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
         stop(self.xvfb)
         shutil.rmtree(self.path, ignore_errors=True)
+
+
+def set_program_windows_version(prefix, version):
+    """Makes Wine report VERSION ("winxp", "win7", "win10", "win98"...) to
+    VaroTimer.exe alone, through the program's application default. Written
+    into the registry file before the prefix's server starts: a reg call
+    costs seconds under emulation. (winecfg -v refuses 16-bit-era versions in
+    a 64-bit prefix, and would change the driver's version too.)"""
+    with open(prefix / "user.reg", "a", encoding="ascii", newline="\n") as reg:
+        reg.write('\n[Software\\\\Wine\\\\AppDefaults\\\\VaroTimer.exe] %d\n"Version"="%s"\n'
+                  % (time.time(), version))
 
 
 def start_xvfb():

@@ -1,6 +1,7 @@
 # Test artefacts of the power timer: resource-only modules with version
-# resources of their own for the version query, and a test build of the
-# program that carries test hooks the shipped program lacks.
+# resources of their own for the version query. The test build of the
+# program, with hooks the shipped program lacks, is made beside the program
+# (cmake/TestHooks.cmake).
 
 # version_<name>.dll beside the test programs, one per fixture.
 set(version_fixture_dir ${CMAKE_SOURCE_DIR}/tests/win/version_query)
@@ -17,20 +18,6 @@ list(APPEND version_fixtures version_none)
 if(TARGET win_version_query_test)
   add_dependencies(win_version_query_test ${version_fixtures})
 endif()
-
-# test-hooks/VaroTimer.exe: the program compiled with VARO_TEST_HOOKS, for
-# end-to-end runs that must not wait the full countdown. Same name as the
-# product, so that its profile and application name match.
-add_library(varoapp_test_hooks STATIC ${program_sources})
-target_compile_definitions(varoapp_test_hooks PRIVATE VARO_TEST_HOOKS)
-target_include_directories(varoapp_test_hooks PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(varoapp_test_hooks PUBLIC ${program_libs})
-add_executable(VaroTimerTestHooks WIN32 ${CMAKE_SOURCE_DIR}/afx/winmain.cpp ${CMAKE_SOURCE_DIR}/res/VaroTimer.rc)
-target_link_libraries(VaroTimerTestHooks PRIVATE -Wl,--whole-archive varoapp_test_hooks -Wl,--no-whole-archive
-                      ${program_libs})
-target_include_directories(VaroTimerTestHooks PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
-set_target_properties(VaroTimerTestHooks PROPERTIES OUTPUT_NAME VaroTimer
-                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-hooks)
 
 # The resource script includes one file per dialog and menu; rebuild the test
 # programs' resources when any of them changes.

@@ -1,0 +1,15 @@
+# test-hooks/VaroTimer.exe: the program compiled with VARO_TEST_HOOKS, for
+# end-to-end runs that must not wait the full countdown. Same name as the
+# product, so that its profile and application name match; built with the
+# product's compilers, on request only (make win), not for make run.
+add_library(varoapp_test_hooks STATIC EXCLUDE_FROM_ALL ${program_sources})
+target_compile_definitions(varoapp_test_hooks PRIVATE VARO_TEST_HOOKS)
+target_include_directories(varoapp_test_hooks PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(varoapp_test_hooks PUBLIC ${program_libs})
+add_executable(VaroTimerTestHooks WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/afx/winmain.cpp
+               ${CMAKE_SOURCE_DIR}/res/VaroTimer.rc)
+target_link_libraries(VaroTimerTestHooks PRIVATE -Wl,--whole-archive varoapp_test_hooks -Wl,--no-whole-archive
+                      ${program_libs})
+target_include_directories(VaroTimerTestHooks PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+set_target_properties(VaroTimerTestHooks PROPERTIES OUTPUT_NAME VaroTimer
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-hooks)

@@ -1,0 +1,89 @@
+"""scripts/apt-mirror.sh: the machine's own archive URI for a suite, read
+from apt's sources in both forms, against made-up apt folders."""
+import shutil
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+SCRIPT = Path(__file__).resolve().parents[2] / "scripts" / "apt-mirror.sh"
+
+
+class AptMirror(unittest.TestCase):
+    def setUp(self):
+        self.dir = Path(tempfile.mkdtemp(prefix="varo-apt-"))
+        (self.dir / "sources.list.d").mkdir()
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def write(self, name, text):
+        (self.dir / name).write_text(text)
+
+    def mirror(self, suite="bookworm"):
+        result = subprocess.run(["bash", str(SCRIPT), suite, str(self.dir)], stdout=subprocess.PIPE,
+                                universal_newlines=True)
+        return result.returncode, result.stdout.strip()
+
+    def test_deb822_stanza_of_the_suite(self):
+        self.write("sources.list.d/debian.sources", """\
+Types: deb-src
+URIs: http://source-only.example/debian
+Suites: bookworm
+Components: main
+
+Types: deb
+URIs: http://disabled.example/debian
+Suites: bookworm
+Enabled: no
+
+Types: deb
+# http://commented.example/debian
+URIs: http://archive.example/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb
+URIs: http://security.example/debian-security
+Suites: bookworm-security
+""")
+        self.assertEqual(self.mirror(), (0, "http://archive.example/debian"))
+        self.assertEqual(self.mirror("bookworm-security"), (0, "http://security.example/debian-security"))
+
+    def test_suite_on_a_continuation_line_and_several_uris(self):
+        self.write("sources.list.d/multi.sources", """\
+Types: deb deb-src
+URIs: https://first.example/debian
+ https://second.example/debian
+Suites: bookworm-updates
+ bookworm
+""")
+        self.assertEqual(self.mirror(), (0, "https://first.example/debian"))
+
+    def test_one_line_form_with_options_and_comments(self):
+        self.write("sources.list", """\
+# deb http://commented.example/debian bookworm main
+deb-src http://source-only.example/debian bookworm main
+deb [arch=amd64 signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://archive.example/debian bookworm main
+""")
+        self.assertEqual(self.mirror(), (0, "http://archive.example/debian"))
+        self.write("sources.list", "deb [ trusted=yes ] http://spaced.example/debian bookworm main\n")
+        self.assertEqual(self.mirror(), (0, "http://spaced.example/debian"))
+
+    def test_list_files_of_other_suites_are_not_taken(self):
+        self.write("sources.list.d/other.list", "deb https://other.example/apt cloud-bookworm main\n"
+                                                "deb https://other.example/apt bookworm-backports main\n")
+        self.write("sources.list.d/debian.sources", "Types: deb\nURIs: http://archive.example/debian\n"
+                                                    "Suites: bookworm\n")
+        self.assertEqual(self.mirror(), (0, "http://archive.example/debian"))
+
+    def test_no_source_for_the_suite(self):
+        self.assertEqual(self.mirror(), (1, ""))
+        self.write("sources.list.d/debian.sources", "Types: deb\nURIs: http://archive.example/debian\n"
+                                                    "Suites: trixie\n")
+        self.assertEqual(self.mirror(), (1, ""))
+
+
+if __name__ == "__main__":
+    unittest.main()
