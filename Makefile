@@ -1,5 +1,5 @@
 # The commands people type. Everything else lives in scripts/.
-.PHONY: all deps build native product win run test bench clean
+.PHONY: all deps build native product win run test bench dist clean
 
 NATIVE_DIR  := build/native
 WIN_DIR     := build/win32
@@ -42,12 +42,17 @@ run: deps
 	@$(MAKE) --no-print-directory product
 	@scripts/run.sh
 
-test: build
+test: build dist
 	@scripts/test-all.sh
 
 # Figures, not pass or fail: the banner control's load time and processor use.
 bench: build
 	@scripts/bench-banner.sh $(WIN_DIR)
+
+# What a Windows user downloads: the installer and the portable zip in out/dist/.
+dist: deps
+	@$(MAKE) --no-print-directory product
+	@scripts/make-dist.sh
 
 clean:
 	rm -rf build out

@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine fonts-ipafont fonts-ipafont-gothic
   xvfb xdotool x11-utils imagemagick locales iproute2 util-linux
   cmake ninja-build clang libclang-rt-14-dev googletest libgtest-dev
-  fp-utils-3.2.2 python3 file
+  fp-utils-3.2.2 python3 file nsis
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

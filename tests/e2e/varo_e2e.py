@@ -28,7 +28,7 @@ APP_DIR_WIN = "C:\\VaroTimer"
 class Prefix:
     """A fresh copy of the template prefix with its own wineserver."""
 
-    def __init__(self, windows_version=None):
+    def __init__(self, windows_version=None, copy_app=True):
         if not TEMPLATE.is_dir():
             raise RuntimeError("no Wine template prefix at %s (run inside scripts/wine-sandbox.sh)" % TEMPLATE)
         self.path = Path(tempfile.mkdtemp(prefix="varo-e2e-"))
@@ -50,6 +50,8 @@ class Prefix:
         # or reading it would wait for them to end.
         self.wine("wineboot", timeout=300, capture=False)
         self.app_dir = self.path / "drive_c" / "VaroTimer"
+        if not copy_app:
+            return  # the scenario installs the program its own way
         self.app_dir.mkdir(parents=True, exist_ok=True)
         for item in EXE.parent.iterdir():
             if item.is_file():
@@ -175,9 +177,10 @@ class AppTestCase(unittest.TestCase):
     """One fresh prefix per test; helpers to start the program and wait on it."""
 
     windows_version = None
+    copy_app = True  # False: C:\VaroTimer stays empty
 
     def setUp(self):
-        self.prefix = Prefix(self.windows_version)
+        self.prefix = Prefix(self.windows_version, self.copy_app)
         self.procs = []
 
     def tearDown(self):
