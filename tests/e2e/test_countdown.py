@@ -406,7 +406,7 @@ class HelpKey(CountdownCase):
         self.start_traced(0x10)
         # What the system sends for F1 (a key posted from outside does not
         # become WM_HELP under Wine).
-        self.assertEqual(self.driver("send", TIMER, WM_HELP, 0, 0)[0], 0)
+        self.assertEqual(self.driver("post", TIMER, WM_HELP, 0, 0)[0], 0)
         rc, out = self.driver("wait-visible", "class:HH Parent", 30000, timeout=60)
         self.assertEqual(rc, 0, "F1 opened no help: " + out)
         self.assertEqual(parse_info(out)["title"], HELP_TITLE)
