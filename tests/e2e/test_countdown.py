@@ -405,8 +405,9 @@ class HelpKey(CountdownCase):
     def test_f1_and_the_help_command_open_the_help_file(self):
         self.start_traced(0x10)
         # What the system sends for F1 (a key posted from outside does not
-        # become WM_HELP under Wine).
-        self.assertEqual(self.driver("post", TIMER, WM_HELP, 0, 0)[0], 0)
+        # become WM_HELP under Wine, and WM_HELP cannot be posted). The send
+        # may time out while the help control loads; the window is the check.
+        self.driver("send", TIMER, WM_HELP, 0, 0)
         rc, out = self.driver("wait-visible", "class:HH Parent", 30000, timeout=60)
         self.assertEqual(rc, 0, "F1 opened no help: " + out)
         self.assertEqual(parse_info(out)["title"], HELP_TITLE)
