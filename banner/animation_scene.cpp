@@ -76,10 +76,11 @@ void AnimationScene::ClearStopRequest() {
 }
 
 bool AnimationScene::CopyTo(HDC target) {
-  if (!m_surfaceLock.try_lock()) {
-    m_paintOwed = true;
-    return false;
-  }
+  // Owed before trying: a drawing thread that lets the lock go after this
+  // point sees it and asks for the paint again.
+  m_paintOwed = true;
+  if (!m_surfaceLock.try_lock()) return false;
+  m_paintOwed = false;
   ::BitBlt(target, 0, 0, m_width, m_height, m_surface.dc(), 0, 0, SRCCOPY);
   m_surfaceLock.unlock();
   return true;
@@ -98,9 +99,11 @@ void AnimationScene::SaveBackground(const GifFrame& frame) {
                             PixelSize{static_cast<std::uint32_t>(m_width), static_cast<std::uint32_t>(m_height)});
   m_save.reset();
   if (m_saveRect.width == 0 || m_saveRect.height == 0) return;
+  // The surface's device context is the paint handler's too: a context is
+  // never used by two threads at once, not even as the model of a new one.
+  SurfaceAccess access(*this);
   m_save = MemorySurface::Create(m_surface.dc(), m_saveRect.width, m_saveRect.height);
   if (!m_save) return;
-  SurfaceAccess access(*this);
   ::BitBlt(m_save.dc(), 0, 0, m_saveRect.width, m_saveRect.height, m_surface.dc(), m_saveRect.left, m_saveRect.top,
            SRCCOPY);
 }
