@@ -92,7 +92,10 @@ LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
   // A program in the background may not take the foreground: the keys then
   // go on to whatever the user is typing in. Topmost keeps Cancel in sight
   // for the mouse, and the flashing button says where the keys do not go.
-  SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  // Shown here rather than once the dialog's loop is idle, with ShowWindow:
+  // a window shown by SetWindowPos gets no WM_SHOWWINDOW.
+  if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOW);
+  SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ::SetForegroundWindow(m_hWnd);
   if (::GetForegroundWindow() != m_hWnd) {
     FLASHWINFO flash = kFlashUntilInFront;
