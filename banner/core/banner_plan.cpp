@@ -1,6 +1,7 @@
 #include "banner/core/banner_plan.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "banner/core/gif_walker.h"
 
@@ -35,8 +36,11 @@ void PlanStill(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan)
   plan.width = size->width;
   plan.height = size->height;
   plan.frames = 1;
-  // The decoded picture and a surface of the same size.
-  plan.pixels = 2 * std::uint64_t{size->width} * size->height;
+  // The decoded picture and a surface of the same size. Sides of up to 32
+  // bits each fit one product in 64 bits, but not twice that: saturate.
+  const std::uint64_t area = std::uint64_t{size->width} * size->height;
+  plan.pixels = area > std::numeric_limits<std::uint64_t>::max() / 2 ? std::numeric_limits<std::uint64_t>::max()
+                                                                      : 2 * area;
 }
 
 }  // namespace

@@ -105,6 +105,9 @@ TEST(BannerPlan, HugePicturesAreRefusedFromTheirHeadersAlone) {
       {"JPEG of 20000 x 20000", Jpeg(20000, 20000)},
       {"BMP of 20000 x 20000", Bmp(20000, 20000)},
       {"PNG of 2^31 x 2^31", Png(0x80000000u, 0x80000000u)},
+      // Their product is 2^63 + 32768: counted twice it would wrap to 65536.
+      {"PNG whose area counted twice wraps", Png(2147516416u, 4294901761u)},
+      {"PNG of the largest sides", Png(0xFFFFFFFFu, 0xFFFFFFFFu)},
   };
   for (const Case& c : cases) {
     EXPECT_FALSE(Plan(c.bytes).accepted) << c.what;
