@@ -25,6 +25,7 @@ class FakeListFiles : public ListFileSystem {
   bool listWritable = true;                       // false: the list file itself is read-only
   Error replaceAnswer = file_error::kNone;        // a replace that fails with this
   bool renameFails = false;
+  int uniqueNamesLeft = -1;           // how many more unique files can be made; -1: any number
   std::size_t writeLimit = SIZE_MAX;  // writes of more bytes stop there and fail
   std::function<void()> duringWrite;  // runs once, inside the next write of a new file
   unsigned pausedMs = 0;
@@ -50,7 +51,8 @@ class FakeListFiles : public ListFileSystem {
     return file_error::kNone;
   }
   Error CreateUniqueFile(const std::string& beside, std::string& created) override {
-    if (!folderWritable) return file_error::kAccessDenied;
+    if (!folderWritable || uniqueNamesLeft == 0) return file_error::kAccessDenied;
+    if (uniqueNamesLeft > 0) --uniqueNamesLeft;
     const std::size_t slash = beside.find_last_of('\\');
     do {
       created = beside.substr(0, slash + 1) + "vt" + std::to_string(++unique_) + ".tmp";
@@ -68,6 +70,11 @@ class FakeListFiles : public ListFileSystem {
     if (!Has(target)) return file_error::kFileNotFound;
     if (replaceAnswer == file_error::kUnableToMoveReplacement2) {
       Move(target, aside);
+      return replaceAnswer;
+    }
+    // Without a backup name the system has already removed the list.
+    if (replaceAnswer == file_error::kUnableToMoveReplacement && aside.empty()) {
+      RemoveFile(target);
       return replaceAnswer;
     }
     if (replaceAnswer != file_error::kNone) return replaceAnswer;

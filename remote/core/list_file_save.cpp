@@ -41,10 +41,15 @@ Error SaveListBytes(const std::string& listPath, const ListFileSystem::Bytes& by
     return OverwriteRetrying(listPath, bytes, files) == file_error::kNone ? file_error::kNone : written;
   }
 
+  // Without a name for the old file, a replace that cannot move the new one
+  // in has already removed the list: then only the plain rename is tried.
   std::string aside;
-  if (files.CreateUniqueFile(listPath, aside) != file_error::kNone) aside.clear();
+  const Error asideMade = files.CreateUniqueFile(listPath, aside);
+  if (asideMade != file_error::kNone) aside.clear();
   const Error replaced =
-      RetryWhileBusy(files, [&] { return files.ReplaceKeepingAttributes(listPath, temporary, aside); });
+      asideMade != file_error::kNone
+          ? asideMade
+          : RetryWhileBusy(files, [&] { return files.ReplaceKeepingAttributes(listPath, temporary, aside); });
   if (replaced == file_error::kNone) {
     if (!aside.empty()) files.RemoveFile(aside);
     return replaced;

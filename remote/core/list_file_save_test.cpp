@@ -124,6 +124,17 @@ TEST(SaveListBytes, ReplaceStoppedHalfwayAndOnlyTheWayBackWorks) {
   EXPECT_EQ(Names(held), std::set<std::string>{kPath});
 }
 
+TEST(SaveListBytes, NoNameForTheOldFileMeansNoReplaceThatCouldDropTheList) {
+  FakeListFiles fs(kPath);
+  fs.files[kPath] = kOld;
+  fs.uniqueNamesLeft = 1;  // the temporary file, but no second name
+  fs.replaceAnswer = fe::kUnableToMoveReplacement;
+  fs.renameFails = true;
+  EXPECT_EQ(SaveListBytes(kPath, kNew, fs), fe::kNone);
+  EXPECT_EQ(fs.files[kPath], kNew) << "written in place";
+  EXPECT_EQ(Names(fs), std::set<std::string>{kPath});
+}
+
 TEST(SaveListBytes, TwoSavesAtOnceEachReplaceWithTheirOwnBytes) {
   FakeListFiles fs(kPath);
   fs.files[kPath] = kOld;
