@@ -20,7 +20,7 @@ struct DownloadLimits {
 // answer within limits.waitMs gives nothing. The download runs on a worker
 // thread: one that outlives the wait is abandoned, ends on its own and its
 // result is dropped, so nothing the caller does later can be overtaken by it.
+std::optional<DownloadBody> DownloadWithin(const std::string& url, const DownloadLimits& limits);
+
 // The flags every download's request is opened with.
 DWORD DownloadRequestFlags();
-
-std::optional<DownloadBody> DownloadWithin(const std::string& url, const DownloadLimits& limits);

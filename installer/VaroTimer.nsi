@@ -63,8 +63,10 @@ Var DataDir
 !insertmacro MUI_LANGUAGE "Japanese"
 
 ; Ends a copy that runs in this session through its own exit command, so
-; that its files can be replaced or removed. Copies of other users stay;
-; their files are then replaced or removed at the next restart.
+; that its files can be replaced or removed. Copies of other users stay:
+; the uninstaller then removes their files at the next restart, and an
+; install cannot replace a program file they hold (NSIS says so and offers
+; to retry).
 !macro CLOSE_RUNNING_COPY un
 Function ${un}CloseRunningCopy
   FindWindow $0 "#32770" "${TIMER_TITLE}"
@@ -174,6 +176,9 @@ SectionEnd
 
 Section /o "un.設定とコンピューター一覧も削除する" UnSecData
   Delete "$DataDir\varotimer.dat"
+  ; The copies kept of lists that could not be read, and a save's leftovers.
+  Delete "$DataDir\varotimer.dat*.bak"
+  Delete "$DataDir\vt~*.tmp"
   RMDir "$DataDir"
   RMDir "$APPDATA\Lumetra"
   ; The schedule: the Windows folder, or this user's virtual store of it.

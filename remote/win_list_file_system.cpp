@@ -115,9 +115,9 @@ ListFileSystem::Error WinListFileSystem::OverwriteInPlace(const std::string& pat
   const std::size_t covered = oldSize < bytes.size() ? static_cast<std::size_t>(oldSize) : bytes.size();
   std::vector<std::uint8_t> old(covered);
   DWORD got = 0;
-  if (covered > 0 && (!::ReadFile(file.Get(), old.data(), static_cast<DWORD>(covered), &got, nullptr) ||
-                      got != covered)) {
-    return got != covered ? ERROR_READ_FAULT : LastError();
+  if (covered > 0) {
+    if (!::ReadFile(file.Get(), old.data(), static_cast<DWORD>(covered), &got, nullptr)) return LastError();
+    if (got != covered) return ERROR_READ_FAULT;
   }
 
   // The new bytes reach the disk before the end is cut, so a failure never
