@@ -94,22 +94,19 @@ class ApplyButton(AppTestCase):
         self.assertEqual(self.driver("select", TIMER, DAYLIST, 6)[0], 0)
         self.wait_until(lambda: self.item(TIMER, LOGOFF)["checked"] == "1", message="radio change")
         self.click(IDOK)
-        self.wait_until(lambda: self.prefix.read_ini().get("SOUND", {}).get("DWSTART") == "1",
-                        message="profile write")
-        self.assertEqual(self.prefix.read_ini()["SOUND"],
-                         {"DWSTART": "1", "DWACTION": "288", "DWHOUR": "8", "DWMIN": "15",
-                          "DWSEC": "30", "DWDAY": "6"})
+        # DWSTART is written first: wait for the whole section, not for it.
+        applied = {"DWSTART": "1", "DWACTION": "288", "DWHOUR": "8", "DWMIN": "15", "DWSEC": "30", "DWDAY": "6"}
+        self.wait_until(lambda: self.prefix.read_ini().get("SOUND") == applied, message="profile write")
+        self.assertEqual(self.prefix.read_ini()["SOUND"], applied)
         self.assertEqual(self.item(TIMER, IDOK)["enabled"], "0")
         self.assertEqual(parse_info(self.driver("info", TIMER)[1])["visible"], "1")
 
         self.click(TIMERON)
         self.wait_until(lambda: self.item(TIMER, IDOK)["enabled"] == "1", message="Apply enabled")
         self.click(IDOK)
-        self.wait_until(lambda: self.prefix.read_ini().get("SOUND", {}).get("DWSTART") == "0",
+        self.wait_until(lambda: self.prefix.read_ini().get("SOUND") == dict(applied, DWSTART="0"),
                         message="DWSTART=0")
-        self.assertEqual(self.prefix.read_ini()["SOUND"],
-                         {"DWSTART": "0", "DWACTION": "288", "DWHOUR": "8", "DWMIN": "15",
-                          "DWSEC": "30", "DWDAY": "6"})
+        self.assertEqual(self.prefix.read_ini()["SOUND"], dict(applied, DWSTART="0"))
 
 
 class TickWatcher(AppTestCase):
