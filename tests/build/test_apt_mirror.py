@@ -28,59 +28,59 @@ class AptMirror(unittest.TestCase):
     def test_deb822_stanza_of_the_suite(self):
         self.write("sources.list.d/debian.sources", """\
 Types: deb-src
-URIs: http://source-only.example/debian
+URIs: file:/srv/source-only/debian
 Suites: bookworm
 Components: main
 
 Types: deb
-URIs: http://disabled.example/debian
+URIs: file:/srv/disabled/debian
 Suites: bookworm
 Enabled: no
 
 Types: deb
-# http://commented.example/debian
-URIs: http://archive.example/debian
+# file:/srv/commented/debian
+URIs: file:/srv/archive/debian
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 
 Types: deb
-URIs: http://security.example/debian-security
+URIs: file:/srv/security/debian-security
 Suites: bookworm-security
 """)
-        self.assertEqual(self.mirror(), (0, "http://archive.example/debian"))
-        self.assertEqual(self.mirror("bookworm-security"), (0, "http://security.example/debian-security"))
+        self.assertEqual(self.mirror(), (0, "file:/srv/archive/debian"))
+        self.assertEqual(self.mirror("bookworm-security"), (0, "file:/srv/security/debian-security"))
 
     def test_suite_on_a_continuation_line_and_several_uris(self):
         self.write("sources.list.d/multi.sources", """\
 Types: deb deb-src
-URIs: https://first.example/debian
- https://second.example/debian
+URIs: file:/srv/first/debian
+ file:/srv/second/debian
 Suites: bookworm-updates
  bookworm
 """)
-        self.assertEqual(self.mirror(), (0, "https://first.example/debian"))
+        self.assertEqual(self.mirror(), (0, "file:/srv/first/debian"))
 
     def test_one_line_form_with_options_and_comments(self):
         self.write("sources.list", """\
-# deb http://commented.example/debian bookworm main
-deb-src http://source-only.example/debian bookworm main
-deb [arch=amd64 signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://archive.example/debian bookworm main
+# deb file:/srv/commented/debian bookworm main
+deb-src file:/srv/source-only/debian bookworm main
+deb [arch=amd64 signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] file:/srv/archive/debian bookworm main
 """)
-        self.assertEqual(self.mirror(), (0, "http://archive.example/debian"))
-        self.write("sources.list", "deb [ trusted=yes ] http://spaced.example/debian bookworm main\n")
-        self.assertEqual(self.mirror(), (0, "http://spaced.example/debian"))
+        self.assertEqual(self.mirror(), (0, "file:/srv/archive/debian"))
+        self.write("sources.list", "deb [ trusted=yes ] file:/srv/spaced/debian bookworm main\n")
+        self.assertEqual(self.mirror(), (0, "file:/srv/spaced/debian"))
 
     def test_list_files_of_other_suites_are_not_taken(self):
-        self.write("sources.list.d/other.list", "deb https://other.example/apt cloud-bookworm main\n"
-                                                "deb https://other.example/apt bookworm-backports main\n")
-        self.write("sources.list.d/debian.sources", "Types: deb\nURIs: http://archive.example/debian\n"
+        self.write("sources.list.d/other.list", "deb file:/srv/other/apt cloud-bookworm main\n"
+                                                "deb file:/srv/other/apt bookworm-backports main\n")
+        self.write("sources.list.d/debian.sources", "Types: deb\nURIs: file:/srv/archive/debian\n"
                                                     "Suites: bookworm\n")
-        self.assertEqual(self.mirror(), (0, "http://archive.example/debian"))
+        self.assertEqual(self.mirror(), (0, "file:/srv/archive/debian"))
 
     def test_no_source_for_the_suite(self):
         self.assertEqual(self.mirror(), (1, ""))
-        self.write("sources.list.d/debian.sources", "Types: deb\nURIs: http://archive.example/debian\n"
+        self.write("sources.list.d/debian.sources", "Types: deb\nURIs: file:/srv/archive/debian\n"
                                                     "Suites: trixie\n")
         self.assertEqual(self.mirror(), (1, ""))
 
