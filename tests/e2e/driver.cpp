@@ -1,6 +1,10 @@
 // Drives the program's windows from another process in the same Wine prefix
-// and desktop. One command per run; results go to stdout as UTF-8 text.
-// Exit status: 0 done, 1 the condition failed or timed out, 2 bad usage.
+// and desktop. Results go to stdout as UTF-8 text. Status: 0 done, 1 the
+// condition failed or timed out, 2 bad usage.
+// "driver COMMAND ARGS" runs one command and exits with its status.
+// "driver serve" runs one command per stdin line (UTF-8, arguments separated
+// by tabs) and ends each answer with a line "\x1e<status>": a scenario pays
+// the start of a Wine process once instead of once per command.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -167,13 +171,13 @@ int Usage() {
       "  settime TARGET ID HH:MM:SS | gettime TARGET ID | select TARGET ID INDEX | cursel TARGET ID\n"
       "  key TARGET VK | broadcast NAME | foreground TARGET | client TARGET\n"
       "  hold FILE ms      keeps FILE open without sharing, as a virus scanner may\n"
+      "  serve             commands from stdin, one per line, arguments tab-separated\n"
       "TARGET: title:TEXT | class:NAME | hwnd:0x1234\n");
   return 2;
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
+// argv[0] is unused, as in a command line.
+int Run(int argc, const wchar_t* const* argv) {
   if (argc < 2) return Usage();
   const std::wstring cmd = argv[1];
   auto arg = [&](int i) -> const wchar_t* { return i < argc ? argv[i] : L""; };
@@ -312,4 +316,51 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   return Usage();
+}
+
+std::wstring Wide(const std::string& s) {
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), &w[0], n);
+  return w;
+}
+
+bool ReadLine(std::string& line) {
+  line.clear();
+  char chunk[4096];
+  while (std::fgets(chunk, sizeof chunk, stdin)) {
+    line += chunk;
+    if (!line.empty() && line.back() == '\n') break;
+  }
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  return !std::feof(stdin) || !line.empty();
+}
+
+int Serve() {
+  std::string line;
+  while (ReadLine(line)) {
+    std::vector<std::wstring> args = {L"driver"};
+    size_t start = 0;
+    for (;;) {
+      const size_t tab = line.find('\t', start);
+      args.push_back(Wide(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start)));
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    std::vector<const wchar_t*> argv;
+    for (const std::wstring& a : args) argv.push_back(a.c_str());
+    // Holding a file would stop the loop; that one stays a process of its own.
+    const int status = args[1] == L"hold" || args[1] == L"serve" ? Usage() : Run(static_cast<int>(argv.size()), argv.data());
+    std::printf("\x1e%d\n", status);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"serve") return Serve();
+  return Run(argc, argv);
 }

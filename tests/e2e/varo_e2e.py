@@ -6,10 +6,12 @@ The scenarios run inside scripts/wine-sandbox.sh, which provides the private
 network namespace, the Xvfb display and the template prefix (VARO_TEMPLATE).
 """
 import os
+import queue
 import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 from pathlib import Path
@@ -31,6 +33,7 @@ class Prefix:
     def __init__(self, windows_version=None, copy_app=True):
         if not TEMPLATE.is_dir():
             raise RuntimeError("no Wine template prefix at %s (run inside scripts/wine-sandbox.sh)" % TEMPLATE)
+        self._driver = None
         self.path = Path(tempfile.mkdtemp(prefix="varo-e2e-"))
         shutil.rmtree(self.path)
         subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
@@ -109,16 +112,90 @@ class Prefix:
                 out.close()
 
     def driver(self, *args, timeout=60):
-        """Runs one driver command; returns (exit status, output text)."""
-        proc = subprocess.run(["wine", str(DRIVER), *map(str, args)], env=self.env, timeout=timeout,
-                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        return proc.returncode, proc.stdout.decode("utf-8", "replace").strip()
+        """Runs one driver command; returns (exit status, output text).
+
+        The commands go to one driver process per prefix ("driver serve"):
+        starting a Wine process costs more than most commands take."""
+        if self._driver is None or self._driver.poll() is not None:
+            self._driver = DriverProcess(self.env)
+        try:
+            return self._driver.run(args, timeout)
+        except subprocess.TimeoutExpired:
+            self._driver.stop()
+            self._driver = None
+            raise
 
     def close(self):
+        if self._driver is not None:
+            self._driver.stop()
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
         stop(self.xvfb)
         shutil.rmtree(self.path, ignore_errors=True)
+
+
+class DriverProcess:
+    """A "driver serve" process: one command per line in, each answer ends
+    with a line "\\x1e<status>". Lines are read by a thread of their own, so
+    that a wait can end on time and a driver that died is noticed."""
+
+    END = b"\x1e"
+
+    def __init__(self, env):
+        self.proc = subprocess.Popen(["wine", str(DRIVER), "serve"], env=env, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, args=(self.proc.stdout, self.lines), daemon=True).start()
+
+    @staticmethod
+    def _read(stream, lines):
+        for line in iter(stream.readline, b""):
+            lines.put(line)
+        lines.put(None)
+
+    def poll(self):
+        return self.proc.poll()
+
+    def run(self, args, timeout):
+        if any("\t" in str(a) or "\n" in str(a) for a in args):
+            raise ValueError("a driver argument holds a tab or a line break: %r" % (args,))
+        try:
+            self.proc.stdin.write(("\t".join(map(str, args)) + "\n").encode("utf-8"))
+            self.proc.stdin.flush()
+        except OSError:
+            return self._ended([])
+        out, deadline = [], time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=min(0.5, max(0.0, deadline - time.monotonic())))
+            except queue.Empty:
+                if self.proc.poll() is not None:
+                    return self._ended(out)
+                if time.monotonic() >= deadline:
+                    raise subprocess.TimeoutExpired(["driver", *map(str, args)], timeout)
+                continue
+            if line is None:
+                return self._ended(out)
+            if line.startswith(self.END):
+                return int(line[1:]), b"".join(out).decode("utf-8", "replace").strip()
+            out.append(line)
+
+    def _ended(self, out):
+        """The driver died mid-command (a power action ends every process of
+        the prefix): answer as the one-shot driver's killed process would."""
+        try:
+            status = self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            status = None
+        return status if status not in (None, 0) else 1, b"".join(out).decode("utf-8", "replace").strip()
+
+    def stop(self):
+        stop(self.proc)
+        for stream in (self.proc.stdin, self.proc.stdout):
+            try:
+                stream.close()
+            except OSError:
+                pass
 
 
 def set_program_windows_version(prefix, version):
