@@ -78,14 +78,19 @@ trap cleanup EXIT
 # command's output pipes.
 if [ "$bare" = 0 ]; then
   wineserver -p
+  # A program that stays on the virtual desktop for the whole run: Wine
+  # closes the desktop a second after its last program has left it, and a
+  # program that starts in that second cannot create a window. It starts the
+  # desktop too, before anything else uses it.
+  keeper=${VARO_DRIVER:-$root/build/win32/tests/e2e/driver.exe}
+  if [ -f "$keeper" ]; then
+    wine "$keeper" keep-desktop </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 240); do
+      xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
+      sleep 0.25
+    done
+  fi
   wine wineboot </dev/null >/dev/null 2>&1 || true
-  # The first window of a prefix waits for the virtual desktop; under
-  # emulation its start can outlast that wait, so let it settle first.
-  for _ in $(seq 120); do
-    xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
-    sleep 0.5
-  done
-  sleep 2
 else
   unset WINEPREFIX
 fi

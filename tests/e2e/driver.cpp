@@ -5,6 +5,13 @@
 // "driver serve" runs one command per stdin line (UTF-8, arguments separated
 // by tabs) and ends each answer with a line "\x1e<status>": a scenario pays
 // the start of a Wine process once instead of once per command.
+// "driver keep-desktop" stays on the desktop until it is ended.
+//
+// Wine closes a virtual desktop one second after its last program has left
+// it; a program that opens it in that second gets a desktop that is going
+// away and cannot create a window. Between two test programs on a busy
+// machine that gap is easily longer, so "serve" and "keep-desktop" stay on
+// the desktop as a user of it for as long as they run.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -172,6 +179,7 @@ int Usage() {
       "  key TARGET VK | broadcast NAME | foreground TARGET | client TARGET\n"
       "  hold FILE ms      keeps FILE open without sharing, as a virus scanner may\n"
       "  serve             commands from stdin, one per line, arguments tab-separated\n"
+      "  keep-desktop      stays on the desktop, so that Wine does not close it between programs\n"
       "TARGET: title:TEXT | class:NAME | hwnd:0x1234\n");
   return 2;
 }
@@ -337,7 +345,21 @@ bool ReadLine(std::string& line) {
   return !std::feof(stdin) || !line.empty();
 }
 
+// A message-only window: enough to be counted as a user of the desktop,
+// invisible to the window lists the scenarios read.
+HWND JoinDesktop() {
+  return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+int KeepDesktop() {
+  if (!JoinDesktop()) return Fail("cannot join the desktop");
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
+
 int Serve() {
+  JoinDesktop();
   std::string line;
   while (ReadLine(line)) {
     std::vector<std::wstring> args = {L"driver"};
@@ -351,7 +373,8 @@ int Serve() {
     std::vector<const wchar_t*> argv;
     for (const std::wstring& a : args) argv.push_back(a.c_str());
     // Holding a file would stop the loop; that one stays a process of its own.
-    const int status = args[1] == L"hold" || args[1] == L"serve" ? Usage() : Run(static_cast<int>(argv.size()), argv.data());
+    const bool ownProcess = args[1] == L"hold" || args[1] == L"serve" || args[1] == L"keep-desktop";
+    const int status = ownProcess ? Usage() : Run(static_cast<int>(argv.size()), argv.data());
     std::printf("\x1e%d\n", status);
     std::fflush(stdout);
   }
@@ -362,5 +385,6 @@ int Serve() {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wstring(argv[1]) == L"serve") return Serve();
+  if (argc == 2 && std::wstring(argv[1]) == L"keep-desktop") return KeepDesktop();
   return Run(argc, argv);
 }

@@ -49,6 +49,14 @@ class Prefix:
         self.xvfb, display = start_xvfb()
         self.env["DISPLAY"] = display
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        # The driver comes first and stays: it starts the virtual desktop and,
+        # as a user of it, keeps Wine from closing it whenever no program of
+        # the scenario's is running (a program that starts just then finds no
+        # desktop).
+        self._driver = DriverProcess(self.env)
+        rc, out = self.driver("wait-visible", "class:Shell_TrayWnd", 120000, timeout=180)
+        if rc != 0:
+            raise RuntimeError("the virtual desktop did not come up: " + out)
         # Wine's services start here; they must not inherit a pipe of ours,
         # or reading it would wait for them to end.
         self.wine("wineboot", timeout=300, capture=False)

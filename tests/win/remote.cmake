@@ -5,5 +5,6 @@ target_link_libraries(win_remote_broadcast_test PRIVATE -Wl,--whole-archive varo
                       win_test_main gtest ${program_libs})
 target_include_directories(win_remote_broadcast_test PRIVATE ${CMAKE_SOURCE_DIR})
 add_test(NAME win_remote_broadcast_test
-         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/remote_broadcast/run.sh $<TARGET_FILE:win_remote_broadcast_test>)
+         COMMAND ${varo_wine_sandbox} -- bash ${CMAKE_CURRENT_LIST_DIR}/remote_broadcast/run.sh
+                 $<TARGET_FILE:win_remote_broadcast_test>)
 set_tests_properties(win_remote_broadcast_test PROPERTIES LABELS win TIMEOUT 300 SKIP_RETURN_CODE 77)

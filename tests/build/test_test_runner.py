@@ -1,0 +1,72 @@
+"""The test runner's own pieces: the names of tests that passed only on a
+second run (scripts/retried-tests.sh), read from ctest's output, and the
+list of scenario classes that become tests (tests/e2e/list_scenarios.py)."""
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+
+LOG = """\
+ 1/78 Test  #1: win_afx_test .....................   Passed    3.10 sec
+      Start 37: e2e_test_countdown.RunToZero
+14/78 Test #14: win_remote_list_faults_test ......***Failed    5.80 sec
+21/78 Test #37: e2e_test_countdown.RunToZero .....***Failed  128.10 sec
+22/78 Test #39: e2e_test_startup.ApplyButton_win10 ***Timeout 600.02 sec
+23/78 Test #40: e2e_test_tray.IconAndMenu ........***Failed   12.00 sec
+    Test #14: win_remote_list_faults_test ......   Passed    6.88 sec
+    Test #39: e2e_test_startup.ApplyButton_win10   Passed   30.00 sec
+    Test #40: e2e_test_tray.IconAndMenu ........***Failed   11.00 sec
+    Test #37: e2e_test_countdown.RunToZero .....   Passed  101.00 sec
+The following tests FAILED:
+	 40 - e2e_test_tray.IconAndMenu (Failed)
+"""
+
+
+class RetriedTests(unittest.TestCase):
+    def retried(self, text):
+        with tempfile.NamedTemporaryFile("w", suffix=".log") as log:
+            log.write(text)
+            log.flush()
+            out = subprocess.run([str(ROOT / "scripts" / "retried-tests.sh"), log.name], check=True,
+                                 capture_output=True, text=True).stdout
+        return out.split()
+
+    def test_names_each_test_that_slipped_and_then_passed(self):
+        # Failed or timed out first, passed on the second run; a test that
+        # failed both times is a failure, not a retry; one that passed at
+        # once is not named.
+        self.assertEqual(self.retried(LOG), ["e2e_test_countdown.RunToZero", "e2e_test_startup.ApplyButton_win10",
+                                             "win_remote_list_faults_test"])
+
+    def test_a_clean_run_names_nothing(self):
+        clean = "\n".join(line for line in LOG.splitlines() if "***" not in line)
+        self.assertEqual(self.retried(clean), [])
+
+
+class ScenarioList(unittest.TestCase):
+    def test_every_class_with_tests_once_in_file_order(self):
+        with tempfile.TemporaryDirectory() as folder:
+            scenario = Path(folder) / "test_sample.py"
+            scenario.write_text(
+                "import unittest\n"
+                "class Base(unittest.TestCase):\n    helper = 1\n"
+                "class Second(Base):\n    def test_b(self): pass\n    def test_a(self): pass\n"
+                "class First(unittest.TestCase):\n    def test_c(self): pass\n")
+            out = subprocess.run([sys.executable, str(ROOT / "tests" / "e2e" / "list_scenarios.py"), str(scenario)],
+                                 cwd=folder, check=True, capture_output=True, text=True).stdout
+        self.assertEqual(sorted(out.split()), ["test_sample.First", "test_sample.Second"])
+
+    def test_a_file_that_does_not_load_stops_the_listing(self):
+        with tempfile.TemporaryDirectory() as folder:
+            (Path(folder) / "test_broken.py").write_text("import no_such_module_here\n")
+            proc = subprocess.run([sys.executable, str(ROOT / "tests" / "e2e" / "list_scenarios.py"),
+                                   str(Path(folder) / "test_broken.py")], cwd=folder, capture_output=True, text=True)
+        self.assertNotEqual(proc.returncode, 0)
+        self.assertIn("test_broken", proc.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
