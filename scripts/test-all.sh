@@ -14,6 +14,11 @@ logdir=build/test-logs
 mkdir -p "$logdir"
 jobs=${VARO_TEST_JOBS:-$(( $(nproc) * 2 ))}
 template=${VARO_TEMPLATE:-$root/build/wine-template}
+# Every sandbox's temporary folder (prefixes included) lives in here, so
+# that a test killed on a time-out leaves nothing behind.
+VARO_SANDBOX_PARENT=$(mktemp -d /tmp/varo-test.XXXXXX)
+export VARO_SANDBOX_PARENT
+trap 'rm -rf "$VARO_SANDBOX_PARENT"' EXIT
 
 passed=0 failed=0
 count() {

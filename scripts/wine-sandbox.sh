@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Runs a command against Wine in a sandbox of its own: a private network
 # namespace (only loopback: no name lookup or packet leaves the machine), a
-# fresh copy of the template prefix, an Xvfb display and a warm wineserver.
-# Everything started inside is ended afterwards.
+# private process namespace, a fresh copy of the template prefix, an Xvfb
+# display, a warm wineserver and a virtual desktop that stays up. Everything
+# started inside ends with it.
 #
 # usage: wine-sandbox.sh [--keep] [--bare] [--prefix DIR] -- COMMAND [ARGS...]
 #   The command sees WINEPREFIX, DISPLAY, LANG=ja_JP.UTF-8, VARO_ROOT and
-#   VARO_TEMPLATE. --prefix uses DIR as the prefix (copied from the template
-#   if missing); otherwise a temporary prefix is made and removed. --bare
-#   gives only the namespace and the display: the command makes its own
-#   prefixes (the end-to-end scenarios do, one per scenario).
+#   VARO_TEMPLATE, and TMPDIR: a folder removed at the end (--keep keeps it).
+#   --prefix uses DIR as the prefix (copied from the template if missing);
+#   otherwise a temporary prefix is made in TMPDIR. --bare gives only the
+#   namespaces and the display: the command makes its own prefixes (the
+#   end-to-end scenarios do, one per scenario).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 template=${VARO_TEMPLATE:-$root/build/wine-template}
@@ -17,7 +19,12 @@ template=${VARO_TEMPLATE:-$root/build/wine-template}
 if [ "${VARO_IN_SANDBOX:-}" != 1 ]; then
   "$root/scripts/make-wine-template.sh" "$template"
   export VARO_IN_SANDBOX=1 VARO_TEMPLATE="$template" VARO_ROOT="$root"
-  exec unshare -n -- "$0" "$@"
+  VARO_HOST_NETNS=$(readlink /proc/self/ns/net)
+  export VARO_HOST_NETNS
+  # A process namespace as well: when the sandbox ends, or is killed on a
+  # time-out, the kernel ends everything that was started in it, Wine's
+  # services and servers included.
+  exec unshare --net --pid --fork --kill-child --mount-proc -- "$0" "$@"
 fi
 
 keep=0 bare=0 prefix=""
@@ -32,12 +39,16 @@ while [ $# -gt 0 ]; do
 done
 
 ip link set lo up
+# Temporary files, the scenarios' prefixes among them, go to a folder of the
+# sandbox's own, removed at the end (the test runner removes its parent,
+# VARO_SANDBOX_PARENT, even when a test was killed mid-way).
+TMPDIR=$(mktemp -d "${VARO_SANDBOX_PARENT:-/tmp}/varo-sandbox.XXXXXX")
+export TMPDIR
 own_prefix=0
 if [ "$bare" = 1 ]; then
   prefix=/nonexistent
 elif [ -z "$prefix" ]; then
-  prefix=$(mktemp -d /tmp/varo-prefix.XXXXXX)
-  rmdir "$prefix"
+  prefix=$TMPDIR/prefix
   own_prefix=1
 fi
 if [ "$bare" = 0 ] && [ ! -d "$prefix" ]; then
@@ -48,12 +59,11 @@ fi
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-displayfile=$(mktemp)
+displayfile=$TMPDIR/display
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$displayfile")"
-rm -f "$displayfile"
 
 cleanup() {
   if [ "$bare" = 0 ]; then
@@ -61,16 +71,11 @@ cleanup() {
     wineserver -w 2>/dev/null || true
   fi
   kill "$xvfb" 2>/dev/null || true
-  # Whatever else we started lives in this network namespace only.
-  local me; me=$(readlink /proc/self/ns/net)
-  for p in /proc/[0-9]*; do
-    pid=${p#/proc/}
-    [ "$pid" = $$ ] && continue
-    [ "$(readlink "$p/ns/net" 2>/dev/null)" = "$me" ] || continue
-    [ "$pid" = "$BASHPID" ] && continue
-    kill -9 "$pid" 2>/dev/null || true
-  done
-  if [ "$own_prefix" = 1 ] && [ "$keep" = 0 ]; then rm -rf "$prefix"; fi
+  if [ "$keep" = 0 ]; then
+    rm -rf "$TMPDIR"
+  elif [ "$own_prefix" = 1 ]; then
+    echo "wine-sandbox: kept $prefix" >&2
+  fi
 }
 trap cleanup EXIT
 

@@ -9,7 +9,9 @@ skip=77
 if [ "${VARO_IN_SANDBOX:-}" != 1 ]; then
   echo "not inside scripts/wine-sandbox.sh: skipped"; exit $skip
 fi
-init_net=$(readlink /proc/1/ns/net 2>/dev/null || true)
+# The sandbox names the namespace it was started from (its own process
+# namespace hides the machine's first process).
+init_net=${VARO_HOST_NETNS:-$(readlink /proc/1/ns/net 2>/dev/null || true)}
 if [ -n "$init_net" ] && [ "$(readlink /proc/self/ns/net)" = "$init_net" ]; then
   echo "in the machine's own network namespace: skipped"; exit $skip
 fi
