@@ -23,7 +23,7 @@ if [ "${VARO_IN_SANDBOX:-}" != 1 ]; then
   export VARO_HOST_NETNS
   # A process namespace as well: when the sandbox ends, or is killed on a
   # time-out, the kernel ends everything that was started in it, Wine's
-  # services and servers included.
+  # services and servers included. Its mounts (the prefixes) are its own.
   exec unshare --net --pid --fork --kill-child --mount-proc -- "$0" "$@"
 fi
 
@@ -39,6 +39,11 @@ while [ $# -gt 0 ]; do
 done
 
 ip link set lo up
+# VARO_SANDBOX_TRACE=1: each step on stderr, so that a test killed on its
+# time-out shows where it stood.
+trace() {
+  if [ "${VARO_SANDBOX_TRACE:-}" = 1 ]; then echo "wine-sandbox: ${SECONDS} s $*" >&2; fi
+}
 # Temporary files, the scenarios' prefixes among them, go to a folder of the
 # sandbox's own, removed at the end (the test runner removes its parent,
 # VARO_SANDBOX_PARENT, even when a test was killed mid-way).
@@ -51,9 +56,18 @@ elif [ -z "$prefix" ]; then
   prefix=$TMPDIR/prefix
   own_prefix=1
 fi
+# A prefix is the template seen through an overlay: what Wine writes goes to
+# a folder of the sandbox's, nothing is copied (a copy is 1.3 GB).
+VARO_PREFIX_OVERLAY=1
+export VARO_PREFIX_OVERLAY
 if [ "$bare" = 0 ] && [ ! -d "$prefix" ]; then
-  cp -a "$template" "$prefix"
-  rm -f "$prefix/wineserver"
+  trace "making the prefix"
+  if [ "$own_prefix" = 1 ]; then
+    "$root/scripts/overlay-prefix.sh" "$template" "$prefix"
+  else
+    cp -a "$template" "$prefix"
+    rm -f "$prefix/wineserver"
+  fi
 fi
 
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
@@ -66,11 +80,13 @@ for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$displayfile")"
 
 cleanup() {
+  trace "ending"
   if [ "$bare" = 0 ]; then
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi
   kill "$xvfb" 2>/dev/null || true
+  if [ "$own_prefix" = 1 ] && [ "$keep" = 0 ]; then umount "$prefix" 2>/dev/null || true; fi
   if [ "$keep" = 0 ]; then
     rm -rf "$TMPDIR"
   elif [ "$own_prefix" = 1 ]; then
@@ -82,6 +98,7 @@ trap cleanup EXIT
 # Start the server and Wine's services first, so that they do not inherit the
 # command's output pipes.
 if [ "$bare" = 0 ]; then
+  trace "starting the server"
   wineserver -p
   # A program that stays on the virtual desktop for the whole run: Wine
   # closes the desktop a second after its last program has left it, and a
@@ -89,18 +106,22 @@ if [ "$bare" = 0 ]; then
   # desktop too, before anything else uses it.
   keeper=${VARO_DRIVER:-$root/build/win32/tests/e2e/driver.exe}
   if [ -f "$keeper" ]; then
+    trace "starting the desktop"
     wine "$keeper" keep-desktop </dev/null >/dev/null 2>&1 &
     for _ in $(seq 240); do
       xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
       sleep 0.25
     done
   fi
+  trace "starting the services"
   wine wineboot </dev/null >/dev/null 2>&1 || true
 else
   unset WINEPREFIX
 fi
 
 set +e
+trace "running $*"
 "$@"
 status=$?
+trace "done: $status"
 exit $status

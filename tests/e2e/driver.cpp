@@ -176,6 +176,7 @@ int Usage() {
       "  info TARGET | item TARGET ID\n"
       "  click TARGET ID | command TARGET ID | post TARGET MSG WP LP | send TARGET MSG WP LP\n"
       "  settime TARGET ID HH:MM:SS | gettime TARGET ID | select TARGET ID INDEX | cursel TARGET ID\n"
+      "  settext TARGET ID TEXT   WM_SETTEXT, as a paste would\n"
       "  key TARGET VK | broadcast NAME | foreground TARGET | client TARGET\n"
       "  hold FILE ms      keeps FILE open without sharing, as a virus scanner may\n"
       "  serve             commands from stdin, one per line, arguments tab-separated\n"
@@ -289,6 +290,17 @@ int Run(int argc, const wchar_t* const* argv) {
     // A disabled button would still take BM_CLICK under Wine; a user could not.
     if (!IsWindowEnabled(item)) return Fail("disabled");
     return PostMessageW(item, BM_CLICK, 0, 0) ? 0 : Fail("post failed");
+  }
+  if (cmd == L"settext") {
+    // The system carries WM_SETTEXT's string between processes. Typing
+    // characters the keyboard lacks through the X server loses some of them
+    // on a busy machine (each one remaps a key that Wine reads later).
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(arg(4)), SMTO_ABORTIFHUNG, 5000, &result) ||
+        !result) {
+      return Fail("refused");
+    }
+    return 0;
   }
   if (cmd == L"cursel") {
     std::printf("%ld\n", static_cast<long>(SendMessageW(item, CB_GETCURSEL, 0, 0)));

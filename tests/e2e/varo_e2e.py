@@ -36,8 +36,12 @@ class Prefix:
         self._driver = None
         self.path = Path(tempfile.mkdtemp(prefix="varo-e2e-"))
         shutil.rmtree(self.path)
-        subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
-        (self.path / "wineserver").unlink(missing_ok=True)
+        if os.environ.get("VARO_PREFIX_OVERLAY") == "1":
+            # The sandbox's own mount namespace: the template through an overlay.
+            subprocess.run([str(ROOT / "scripts" / "overlay-prefix.sh"), str(TEMPLATE), str(self.path)], check=True)
+        else:
+            subprocess.run(["cp", "-a", str(TEMPLATE), str(self.path)], check=True)
+            (self.path / "wineserver").unlink(missing_ok=True)
         windows_version = windows_version or os.environ.get("VARO_WINDOWS_VERSION")
         if windows_version:
             set_program_windows_version(self.path, windows_version)
@@ -139,7 +143,10 @@ class Prefix:
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
         stop(self.xvfb)
+        if os.path.ismount(self.path):
+            subprocess.run(["umount", str(self.path)], check=False)
         shutil.rmtree(self.path, ignore_errors=True)
+        shutil.rmtree(str(self.path) + ".layers", ignore_errors=True)
 
 
 class DriverProcess:
