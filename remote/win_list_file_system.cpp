@@ -94,12 +94,24 @@ ListFileSystem::Error WinListFileSystem::ReplaceKeepingAttributes(const std::str
   return 0;
 }
 
-ListFileSystem::Error WinListFileSystem::MoveOver(const std::string& source, const std::string& target) {
-  if (::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-  const Error error = LastError();
+namespace {
+
+ListFileSystem::Error Move(const std::string& source, const std::string& target, DWORD flags) {
+  if (::MoveFileExA(source.c_str(), target.c_str(), flags | MOVEFILE_WRITE_THROUGH)) return 0;
+  const ListFileSystem::Error error = ::GetLastError();
   // Some network redirectors refuse the write-through flag.
   if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED) return error;
-  return ::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : LastError();
+  return ::MoveFileExA(source.c_str(), target.c_str(), flags) ? 0 : ::GetLastError();
+}
+
+}  // namespace
+
+ListFileSystem::Error WinListFileSystem::MoveOver(const std::string& source, const std::string& target) {
+  return Move(source, target, MOVEFILE_REPLACE_EXISTING);
+}
+
+ListFileSystem::Error WinListFileSystem::MoveIfAbsent(const std::string& source, const std::string& target) {
+  return Move(source, target, 0);
 }
 
 ListFileSystem::Error WinListFileSystem::OverwriteInPlace(const std::string& path, const Bytes& bytes) {

@@ -13,6 +13,7 @@ class WinListFileSystem : public ListFileSystem {
   Error ReplaceKeepingAttributes(const std::string& target, const std::string& replacement,
                                  const std::string& aside) override;
   Error MoveOver(const std::string& source, const std::string& target) override;
+  Error MoveIfAbsent(const std::string& source, const std::string& target) override;
   Error OverwriteInPlace(const std::string& path, const Bytes& bytes) override;
   void RemoveFile(const std::string& path) override;
   void Pause(unsigned milliseconds) override;

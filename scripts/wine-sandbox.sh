@@ -39,6 +39,10 @@ while [ $# -gt 0 ]; do
 done
 
 ip link set lo up
+# X sockets of the sandbox's own: the displays of other sandboxes (and their
+# coming and going) stay out of sight, and every sandbox may use :0.
+mkdir -p /tmp/.X11-unix
+mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix
 # VARO_SANDBOX_TRACE=1: each step on stderr, so that a test killed on its
 # time-out shows where it stood.
 trace() {
@@ -74,7 +78,7 @@ export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} LANG=ja_JP.UTF-8 LC_ALL=j
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 displayfile=$TMPDIR/display
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolock 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$displayfile")"
@@ -109,7 +113,7 @@ if [ "$bare" = 0 ]; then
     trace "starting the desktop"
     wine "$keeper" keep-desktop </dev/null >/dev/null 2>&1 &
     for _ in $(seq 240); do
-      xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
+      timeout 10 xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
       sleep 0.25
     done
   fi

@@ -91,6 +91,10 @@ class FakeListFiles : public ListFileSystem {
     Move(source, target);
     return file_error::kNone;
   }
+  Error MoveIfAbsent(const std::string& source, const std::string& target) override {
+    if (Has(target)) return file_error::kAlreadyExists;
+    return MoveOver(source, target);
+  }
   Error OverwriteInPlace(const std::string& path, const Bytes& bytes) override {
     if (Busy(path)) return file_error::kSharingViolation;
     if (!Has(path)) return file_error::kFileNotFound;

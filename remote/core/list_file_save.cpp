@@ -19,8 +19,10 @@ Error FinishInterruptedReplace(const std::string& listPath, const std::string& t
     return file_error::kNone;
   }
   files.RemoveFile(temporary);
-  // When this fails too, the old bytes stay in the aside file: never removed.
-  RetryWhileBusy(files, [&] { return files.MoveOver(aside, listPath); });
+  // The old bytes go back only where no list is: another copy of the program
+  // may have saved its own meanwhile, and that one has told its user so.
+  // When the old file can't go back, it stays aside: never removed.
+  RetryWhileBusy(files, [&] { return files.MoveIfAbsent(aside, listPath); });
   return error;
 }
 

@@ -124,6 +124,29 @@ TEST(SaveListBytes, ReplaceStoppedHalfwayAndOnlyTheWayBackWorks) {
   EXPECT_EQ(Names(held), std::set<std::string>{kPath});
 }
 
+TEST(SaveListBytes, ReplaceStoppedHalfwayWhileAnotherSaveSucceeded_TheOtherListStays) {
+  // Two copies of the program save at once: this one's replace moved the old
+  // list aside, then the other one put its new list in place, and this one's
+  // own file cannot follow. Bringing the old list back would drop a list
+  // whose save was reported as done.
+  struct OtherSaveMeanwhile : FakeListFiles {
+    using FakeListFiles::FakeListFiles;
+    Error MoveOver(const std::string& source, const std::string& target) override {
+      if (source == "C:\\VaroTimer\\vt1.tmp") {
+        files[target] = {'o', 't', 'h', 'e', 'r'};
+        return file_error::kAccessDenied;
+      }
+      return FakeListFiles::MoveOver(source, target);
+    }
+  } fs(kPath);
+  fs.files[kPath] = kOld;
+  fs.replaceAnswer = fe::kUnableToMoveReplacement2;
+  EXPECT_EQ(SaveListBytes(kPath, kNew, fs), fe::kUnableToMoveReplacement2);
+  EXPECT_EQ(fs.files[kPath], (ListFileSystem::Bytes{'o', 't', 'h', 'e', 'r'}));
+  EXPECT_TRUE(HoldsSomewhere(fs, kOld)) << "the old list stays aside";
+  EXPECT_FALSE(HoldsSomewhere(fs, kNew));
+}
+
 TEST(SaveListBytes, NoNameForTheOldFileMeansNoReplaceThatCouldDropTheList) {
   FakeListFiles fs(kPath);
   fs.files[kPath] = kOld;

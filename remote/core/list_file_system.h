@@ -34,6 +34,8 @@ class ListFileSystem {
                                          const std::string& aside) = 0;
   // Renames source to target, replacing target when it exists.
   virtual Error MoveOver(const std::string& source, const std::string& target) = 0;
+  // Renames source to target only where no target exists (kAlreadyExists).
+  virtual Error MoveIfAbsent(const std::string& source, const std::string& target) = 0;
   // Writes bytes over the existing file path without truncating it first,
   // then cuts it to their length. When that fails part way, what was
   // overwritten is put back.

@@ -228,7 +228,7 @@ def start_xvfb():
     """Starts an Xvfb on a free display number; returns (Popen, ":N")."""
     read_end, write_end = os.pipe()
     proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                             "-nolisten", "tcp"], pass_fds=(write_end,),
+                             "-nolisten", "tcp", "-nolock"], pass_fds=(write_end,),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as pipe:

@@ -287,7 +287,10 @@ TEST_F(ListFaults, TwoSavesAtTheSameMoment) {
     EXPECT_TRUE(a.saved || b.saved);
     // Whoever reported success wrote whole bytes of its own; the file holds
     // the list of one that did.
-    EXPECT_TRUE((a.saved && now == Encode(first)) || (b.saved && now == Encode(second)));
+    const char* holds = now == Encode(first) ? "the first list" : now == Encode(second) ? "the second list"
+                        : now == Encode(kStored) ? "the old list" : "other bytes";
+    EXPECT_TRUE((a.saved && now == Encode(first)) || (b.saved && now == Encode(second)))
+        << "first saved " << a.saved << ", second saved " << b.saved << ", the file holds " << holds;
     // The one file a race may leave beside the list is the old list moved
     // aside: the other save still held it open when this one removed it.
     // Never a part of a list, and never new bytes that no list holds.
