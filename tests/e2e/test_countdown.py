@@ -148,8 +148,9 @@ class CountdownCase(AppTestCase):
         for _ in range(3):
             for _ in range(2):
                 self.assertEqual(self.driver("click", TIMER, TIMERON)[0], 0)
-            # Off enables Apply, on checks the box again: both handled.
-            self.wait_until(lambda: self.item_state(TIMERON)[1] == "1" and self.item_state(IDOK)[0] == "1",
+            # Off enables Apply, on checks the box again. Read in that order,
+            # both true only once both clicks are handled.
+            self.wait_until(lambda: self.item_state(IDOK)[0] == "1" and self.item_state(TIMERON)[1] == "1",
                             message="the box off and on again, Apply enabled")
             fire = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=lead)
             self.assertEqual(self.driver("settime", TIMER, PICKER, fire.strftime("%H:%M:%S"))[0], 0)
