@@ -13,6 +13,7 @@ Benchmark (inside the sandbox): python3 test_countdown.py bench [FIRES]
 prints the delay from the scheduled second to the visible countdown.
 """
 import datetime
+import math
 import os
 import re
 import shutil
@@ -405,13 +406,19 @@ class AboutAndHelp(CountdownCase):
 
 class ExitDuringCountdown(CountdownCase):
     """Exit chosen from the tray menu while the countdown runs inside the
-    timer window's tick: the test build counts from 3, so a power step left
-    armed would reach the exit call within seconds."""
+    timer window's tick: the test build counts from a few seconds, so a power
+    step left armed would reach the exit call within seconds."""
 
     exe = HOOKED_EXE
 
     def test_exit_ends_the_process_and_the_power_step_never_runs(self):
-        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": "3"})
+        # The exit reaches the program about two driver runs after the count
+        # shows: the count covers those as this machine runs them now, plus
+        # the three seconds in which a power step left armed would be called.
+        began = time.monotonic()
+        self.driver("list")
+        count_from = min(30, 3 + math.ceil(3 * (time.monotonic() - began)))
+        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": str(count_from)})
         self.apply_schedule()
         info = self.wait_countdown()
         countdown = int(info["hwnd"], 16)
