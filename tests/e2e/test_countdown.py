@@ -303,7 +303,7 @@ class RunToZeroCase(CountdownCase):
         privilege = relay.calls("AdjustTokenPrivileges", since)
         self.assertTrue(privilege and privilege[0][0] <= exit_ts, "no shutdown privilege before the exit call")
         # Then the timer window is told to close, and hides as its Close button does.
-        posts = [ts for ts, a in relay.calls("PostMessageA") if a.startswith("%08x,00000010," % self.timer)]
+        posts = self.close_posts(relay)
         self.assertTrue(posts and posts[0] >= exit_ts, "no WM_CLOSE to the timer window after the exit call")
         # A close the window got hides it; a shutdown that ended the program
         # before the close was handled leaves nothing to see.
@@ -311,8 +311,12 @@ class RunToZeroCase(CountdownCase):
             self.assertTrue(self.hidden_after_close(relay), "the timer window did not hide after the fire")
         return relay.exit_flags()
 
+    def close_posts(self, relay):
+        """Times of the WM_CLOSE posts to the timer window."""
+        return [ts for ts, a in relay.calls("PostMessageA") if a.startswith("%08x,00000010," % self.timer)]
+
     def hidden_after_close(self, relay):
-        posts = [ts for ts, a in relay.calls("PostMessageA") if a.startswith("%08x,00000010," % self.timer)]
+        posts = self.close_posts(relay)
         return bool(posts) and any(wp == 0 for _, wp in relay.messages(self.timer, "WM_SHOWWINDOW", posts[0]))
 
 
