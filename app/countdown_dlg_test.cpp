@@ -82,19 +82,33 @@ TEST(Countdown, KeysEndItWithoutThePowerStep) {
 }
 
 TEST(Countdown, CountsDownOncePerSecondWithATrailingSpace) {
+  using Clock = std::chrono::steady_clock;
   std::vector<std::string> seen;
+  Clock::duration stepApart{};  // from the first "29 " seen to the first "28 "
   const INT_PTR result = RunCountdown(0x10, [&](HWND hwnd) {
     HWND count = ::GetDlgItem(hwnd, IDC_COUNT);
-    const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(2600)) {
+    // Watched until the count has left 29, not for a fixed time, which a busy
+    // machine would fill with fewer steps.
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    Clock::time_point at29{};
+    while (Clock::now() < deadline) {
       const std::string text = WindowTextOf(count);
-      if (seen.empty() || seen.back() != text) seen.push_back(text);
+      if (seen.empty() || seen.back() != text) {
+        seen.push_back(text);
+        if (text == "29 ") at29 = Clock::now();
+        if (text != "30" && text != "29 ") {
+          stepApart = Clock::now() - at29;
+          break;
+        }
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ::PostMessageA(::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL), BM_CLICK, 0, 0);
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(seen, (std::vector<std::string>{"30", "29 ", "28 "}));
+  // A second apart; a late tick followed by one on time can come closer.
+  EXPECT_GT(stepApart, std::chrono::milliseconds(500));
 }
 
 // The timer window's stand-in: counts the WM_CLOSE the power step posts.

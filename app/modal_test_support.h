@@ -29,13 +29,17 @@ inline std::string WindowTextOf(HWND hwnd) {
 
 // Answers DoModal's result. `watch` gets the dialog's window once it is
 // visible (found by its ANSI caption). If the window never shows, or `watch`
-// leaves it open, it is ended with -1 so that the test cannot hang.
+// leaves it open, it is ended with -1 so that the test cannot hang. Both
+// waits are bounded in time, not in tries, and end as soon as the dialog
+// has acted: a busy machine only makes them longer.
 inline INT_PTR RunModalWatched(CDialog& dialog, const std::string& caption,
                                const std::function<void(HWND)>& watch) {
+  constexpr auto kBound = std::chrono::seconds(30);
   std::atomic<bool> done{false};
   std::thread watcher([&] {
     HWND hwnd = nullptr;
-    for (int i = 0; i < 200 && !hwnd; ++i) {
+    const auto showDeadline = std::chrono::steady_clock::now() + kBound;
+    while (!hwnd && !done && std::chrono::steady_clock::now() < showDeadline) {
       HWND found = ::FindWindowA("#32770", caption.c_str());
       if (found && ::IsWindowVisible(found)) {
         hwnd = found;
@@ -45,10 +49,14 @@ inline INT_PTR RunModalWatched(CDialog& dialog, const std::string& caption,
     }
     if (!hwnd) {
       ADD_FAILURE() << "dialog did not show";
+      if (HWND hidden = ::FindWindowA("#32770", caption.c_str())) ::EndDialog(hidden, -1);
       return;
     }
     watch(hwnd);
-    for (int i = 0; i < 80 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    const auto endDeadline = std::chrono::steady_clock::now() + kBound;
+    while (!done && std::chrono::steady_clock::now() < endDeadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
     if (!done) {
       ADD_FAILURE() << "dialog still open";
       ::EndDialog(hwnd, -1);

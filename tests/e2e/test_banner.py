@@ -48,6 +48,9 @@ class Site:
         stop(self.proc)
         self.proc.stdout.close()
 
+    def banner_requests(self):
+        return len([r for r in self.requests if "/ads/" in r])
+
 
 def closed_port():
     import socket
@@ -106,6 +109,13 @@ class BannerCase(AppTestCase):
         self.wait_until(lambda: self.pixels(rect) != first, timeout=20, interval=0.3,
                         message="the banner to change")
 
+    def wait_requests(self, count):
+        """The site's log line of a request reaches us through a pipe and a
+        thread, after the program may already have gone on: wait for it."""
+        self.wait_until(lambda: self.site.banner_requests() >= count, timeout=30,
+                        message="%d banner requests in the site's log" % count)
+        return self.site.banner_requests()
+
     def app_pid(self):
         """The Linux process of VaroTimer.exe in this prefix."""
         for entry in Path("/proc").iterdir():
@@ -142,6 +152,7 @@ class BannerShown(BannerCase):
         self.serve()
         self.start_timer()
         self.assertEqual(self.banner_file.read_bytes(), SAMPLE.read_bytes())
+        self.wait_requests(1)
         self.assertTrue(any("/ads/" + BANNER_NAME in r and "VAROFETCH" in r for r in self.site.requests),
                         self.site.requests)
         rect = self.child_rect(self.timer, IDC_BANNER)
@@ -154,22 +165,25 @@ class BannerShown(BannerCase):
         animating = self.settle_threads()
         self.assertEqual(self.driver("post", self.timer, WM_CLOSE, 0, 0)[0], 0)
         self.assertEqual(self.driver("wait-hidden", self.timer, 20000, timeout=60)[0], 0)
-        hidden = self.settle_threads()
-        self.assertEqual(hidden, animating - 1)
+        # The drawing thread ends after the window hides: wait for the count,
+        # then for it to stay.
+        self.wait_for(self.thread_count, animating - 1, message="the drawing thread to end")
+        self.assertEqual(self.settle_threads(), animating - 1)
         for _ in range(2):  # shown twice: the second Start leaves the one thread
             self.assertEqual(self.driver("command", self.timer, ID_TRAY_SHOWTIMER)[0], 0)
             self.assertEqual(self.driver("wait-visible", self.timer, 20000, timeout=60)[0], 0)
+            self.wait_for(self.thread_count, animating, message="one drawing thread")
             self.assertEqual(self.settle_threads(), animating)
         self.assert_animates(self.child_rect(self.timer, IDC_BANNER))
 
     def test_remote_window_shows_its_own_banner(self):
         self.serve()
         self.start_timer()
-        before = len([r for r in self.site.requests if "/ads/" in r])
+        before = self.wait_requests(1)
         self.assertEqual(self.driver("command", self.timer, ID_TRAY_REMOTE)[0], 0)
         rc, out = self.driver("wait-visible", "title:" + REMOTE_TITLE, 30000, timeout=60)
         self.assertEqual(rc, 0, out)
-        self.assertEqual(len([r for r in self.site.requests if "/ads/" in r]), before + 1, "downloaded again")
+        self.assertEqual(self.wait_requests(before + 1), before + 1, "downloaded again")
         rect = self.child_rect("title:" + REMOTE_TITLE, IDC_REMOTE_BANNER)
         self.assertEqual((rect[2] - rect[0], rect[3] - rect[1]), (237, 31))
         self.assert_animates(rect)
@@ -198,7 +212,7 @@ class BannerKept(BannerCase):
             with self.subTest(mode=mode):
                 self.serve(mode)
                 self.start_timer()
-                self.assertTrue(self.site.requests, "the site was asked")
+                self.wait_requests(1)  # the site was asked
                 self.assert_previous_banner_shown()
                 stop(self.app)
                 self.site.close()
@@ -208,7 +222,7 @@ class BannerKept(BannerCase):
         # set up: starting a process under emulation takes seconds of its own.
         self.serve("stall")
         shown = self.start_timer()
-        self.assertTrue(self.site.requests, "the site was asked")
+        self.wait_requests(1)  # the site was asked
         delay = shown - self.site.times[0]
         self.assertLess(delay, 6.0, "window %.1f s after the request" % delay)
         self.assert_previous_banner_shown()

@@ -34,11 +34,14 @@ class HostileCase(BannerCase):
             self.serve("404")
         started = time.monotonic()
         shown = self.start_timer()
+        self.wait_requests(1)
         figures = {"after_start": shown - started, "after_request": shown - self.site.times[0]}
         self.assertEqual(self.driver("command", self.timer, ID_TRAY_REMOTE)[0], 0)
         rc, out = self.driver("wait-visible", "title:" + REMOTE_TITLE, 30000, timeout=60)
         self.assertEqual(rc, 0, out)
         remote_shown = time.monotonic()
+        self.wait_until(lambda: len(self.site.times) >= 2, timeout=30,
+                        message="the second request in the site's log")
         self.assertEqual(len(self.site.times), 2, self.site.requests)
         figures["remote_after_request"] = remote_shown - self.site.times[1]
         figures["kept"] = self.banner_file.exists() and self.banner_file.read_bytes() == SAMPLE.read_bytes()

@@ -13,6 +13,7 @@ Benchmark (inside the sandbox): python3 test_countdown.py bench [FIRES]
 prints the delay from the scheduled second to the visible countdown.
 """
 import datetime
+import math
 import os
 import re
 import shutil
@@ -32,7 +33,8 @@ HOOK_NAME = b"VARO_TEST_COUNTDOWN_FROM"
 
 IDOK, TIMERON, POWEROFF, LOGOFF, RESTART, PICKER = 1, 1057, 1054, 1055, 1056, 1058
 COUNT, CANCEL, ACTIONICON, VERSION = 1059, 1060, 1061, 1012
-WM_SYSCOMMAND, SC_CLOSE, STM_GETICON, VK_ESCAPE = 0x112, 0xF060, 0x173, 0x1B
+WM_SYSCOMMAND, SC_CLOSE, STM_GETICON, VK_ESCAPE, WM_NULL = 0x112, 0xF060, 0x173, 0x1B, 0
+MARKER = 0x7A5A0000  # wParam of the WM_NULL that wait_handled posts
 ID_TRAY_HELP, ID_APP_EXIT, ID_HELP = 32773, 57665, 57670
 SCHEDULE_TIMER = 0x65
 
@@ -142,19 +144,43 @@ class CountdownCase(AppTestCase):
         """Sets the picker `lead` seconds ahead and presses Apply; answers the
         scheduled second (wall clock). The box is clicked off and on again to
         enable Apply, as a picker change would. A slow machine that applies
-        too close to the second tries again further ahead."""
+        too close to the second tries again further ahead. The clicks are
+        posted: each step waits until the program has acted on the one before."""
         for _ in range(3):
             for _ in range(2):
                 self.assertEqual(self.driver("click", TIMER, TIMERON)[0], 0)
+            # Off enables Apply, on checks the box again. Read in that order,
+            # both true only once both clicks are handled.
+            self.wait_until(lambda: self.item_state(IDOK)[0] == "1" and self.item_state(TIMERON)[1] == "1",
+                            message="the box off and on again, Apply enabled")
             fire = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=lead)
             self.assertEqual(self.driver("settime", TIMER, PICKER, fire.strftime("%H:%M:%S"))[0], 0)
+            since = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
             self.assertEqual(self.driver("click", TIMER, IDOK)[0], 0)
-            if time.time() < fire.timestamp() - 1:
+            # In time or not is the program's own arming time, from the trace.
+            self.wait_until(lambda: self.relay.refresh().timers_set(SCHEDULE_TIMER, since),
+                            message="Apply to arm the tick")
+            if self.wall(self.relay.timers_set(SCHEDULE_TIMER, since)[0][0]) < fire.timestamp() - 1:
                 return fire.timestamp()
             lead *= 2
             time.sleep(lead)  # whatever fired meanwhile is cancelled below
             self.driver("click", COUNTDOWN, CANCEL)
         self.fail("Apply kept coming too late for the scheduled second")
+
+    def item_state(self, item_id):
+        """(enabled, checked) of a control of the timer window."""
+        info = self.item(TIMER, item_id)
+        return info["enabled"], info["checked"]
+
+    def wait_handled(self):
+        """Posts a marked WM_NULL to the timer window and waits until the trace
+        shows it handled: whatever was posted to the window before it has been
+        handled as well, since a thread takes its posted messages in order."""
+        self.markers = getattr(self, "markers", 0) + 1
+        marker = MARKER + self.markers
+        self.assertEqual(self.driver("post", TIMER, WM_NULL, marker, 0)[0], 0)
+        self.wait_until(lambda: marker in [wp for _, wp in self.relay.refresh().messages(self.timer, "WM_NULL")],
+                        timeout=30, message="the timer window to handle what was posted to it")
 
     def wait_countdown(self, timeout_ms=30000):
         rc, out = self.driver("wait-visible", COUNTDOWN, timeout_ms, timeout=timeout_ms / 1000 + 30)
@@ -247,7 +273,7 @@ class Cancelled(CountdownCase):
                          icons[0x20])
         self.assertEqual(self.driver("key", COUNTDOWN, VK_ESCAPE)[0], 0)
         self.assertEqual(self.driver("wait-gone", COUNTDOWN, 10000)[0], 0)
-        time.sleep(2)
+        self.wait_handled()  # a power step after Escape would have come before
         self.assert_no_power_step()
 
 
@@ -262,7 +288,12 @@ class RunToZeroCase(CountdownCase):
         fire = self.apply_schedule()
         self.wait_countdown()
         self.wait_until(lambda: self.relay.refresh().exit_flags(), timeout=20, message="the exit call")
-        time.sleep(2)  # let the trace of what follows the call arrive
+        # What follows the call reaches the trace later: wait for the timer
+        # window's hide after the WM_CLOSE posted to it, or for the end of
+        # the program, which the shutdown the call starts can bring first.
+        app = self.procs[-1]
+        self.wait_until(lambda: self.hidden_after_close(self.relay.refresh()) or app.poll() is not None,
+                        timeout=30, message="the timer window to hide after the exit call")
         relay = self.relay.refresh()
         since = fire - self.offset
         texts = relay.count_texts(since)
@@ -272,11 +303,21 @@ class RunToZeroCase(CountdownCase):
         privilege = relay.calls("AdjustTokenPrivileges", since)
         self.assertTrue(privilege and privilege[0][0] <= exit_ts, "no shutdown privilege before the exit call")
         # Then the timer window is told to close, and hides as its Close button does.
-        posts = [ts for ts, a in relay.calls("PostMessageA") if a.startswith("%08x,00000010," % self.timer)]
+        posts = self.close_posts(relay)
         self.assertTrue(posts and posts[0] >= exit_ts, "no WM_CLOSE to the timer window after the exit call")
-        hidden = [ts for ts, wp in relay.messages(self.timer, "WM_SHOWWINDOW", posts[0]) if wp == 0]
-        self.assertTrue(hidden, "the timer window did not hide after the fire")
+        # A close the window got hides it; a shutdown that ended the program
+        # before the close was handled leaves nothing to see.
+        if relay.messages(self.timer, "WM_CLOSE", posts[0]) or app.poll() is None:
+            self.assertTrue(self.hidden_after_close(relay), "the timer window did not hide after the fire")
         return relay.exit_flags()
+
+    def close_posts(self, relay):
+        """Times of the WM_CLOSE posts to the timer window."""
+        return [ts for ts, a in relay.calls("PostMessageA") if a.startswith("%08x,00000010," % self.timer)]
+
+    def hidden_after_close(self, relay):
+        posts = self.close_posts(relay)
+        return bool(posts) and any(wp == 0 for _, wp in relay.messages(self.timer, "WM_SHOWWINDOW", posts[0]))
 
 
 class RunToZero(RunToZeroCase):
@@ -357,7 +398,7 @@ class AboutAndHelp(CountdownCase):
         self.assertEqual(first["title"], HELP_TITLE)
         self.assertNotEqual(int(first["owner"], 16), self.timer)
         self.assertEqual(self.driver("command", TIMER, ID_TRAY_HELP)[0], 0)
-        time.sleep(3)
+        self.wait_handled()
         relay = self.relay.refresh()
         loads = [a for _, a in relay.calls("LoadLibraryA") if "hhctrl" in a.lower()]
         lookups = [a for _, a in relay.calls("GetProcAddress") if a.endswith(",0000000e")]
@@ -369,13 +410,19 @@ class AboutAndHelp(CountdownCase):
 
 class ExitDuringCountdown(CountdownCase):
     """Exit chosen from the tray menu while the countdown runs inside the
-    timer window's tick: the test build counts from 3, so a power step left
-    armed would reach the exit call within seconds."""
+    timer window's tick: the test build counts from a few seconds, so a power
+    step left armed would reach the exit call within seconds."""
 
     exe = HOOKED_EXE
 
     def test_exit_ends_the_process_and_the_power_step_never_runs(self):
-        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": "3"})
+        # The exit reaches the program about two driver runs after the count
+        # shows: the count covers those as this machine runs them now, plus
+        # the three seconds in which a power step left armed would be called.
+        began = time.monotonic()
+        self.driver("list")
+        count_from = min(30, 3 + math.ceil(3 * (time.monotonic() - began)))
+        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": str(count_from)})
         self.apply_schedule()
         info = self.wait_countdown()
         countdown = int(info["hwnd"], 16)
@@ -383,7 +430,7 @@ class ExitDuringCountdown(CountdownCase):
         posted = time.monotonic()
         self.assertEqual(self.app.wait(timeout=60), 0)
         self.assertLess(time.monotonic() - posted, 5.0, "the process took too long to end")
-        time.sleep(4)  # past the second at which the count would have reached 0
+        # The process is gone: its trace is whole, nothing more can be called.
         relay = self.relay.refresh()
         self.assertEqual(relay.exit_flags(), [])
         ends = [a for _, a in relay.calls("EndDialog")]
@@ -412,7 +459,7 @@ class HelpCommand(CountdownCase):
         self.assertEqual(rc, 0, "the Help command opened no help: " + out)
         self.assertEqual(parse_info(out)["title"], HELP_TITLE)
         self.assertEqual(self.driver("command", TIMER, ID_HELP)[0], 0)
-        time.sleep(3)
+        self.wait_handled()
         rc, out = self.driver("list")
         self.assertEqual(out.count("class=HH Parent"), 1, out)
 

@@ -6,7 +6,6 @@ import socket
 import struct
 import subprocess
 import sys
-import time
 import unittest
 
 from varo_e2e import APP_DIR_WIN, DRIVER, TIMER_TITLE, AppTestCase, parse_info, stop
@@ -16,7 +15,7 @@ REMOTE_TITLE = "リモート電源オン"
 REMOTE = "title:" + REMOTE_TITLE
 BOX = "title:VaroTimer"  # message boxes carry the program's name
 ID_TRAY_REMOTE = 32772
-IDOK = 1
+IDOK, WM_NULL = 1, 0
 MAC_PARTS = [1000, 1001, 1002, 1003, 1004, 1005]
 LIST, PORT, ADD, UPDATE, NAME, DELETE = 1006, 1007, 1008, 1009, 1010, 1011
 LVM_GETITEMCOUNT, LVM_GETNEXTITEM, LVM_APPROXIMATEVIEWRECT = 0x1004, 0x100C, 0x1040
@@ -103,20 +102,20 @@ class RemoteDialogCase(AppTestCase):
 
     def click_at(self, x, y):
         self.xdotool("mousemove", x, y, "click", 1)
-        time.sleep(0.4)
 
     def click_field(self, control_id):
         left, top, right, bottom = self.rect(control_id)
         self.click_at((left + right) // 2, (top + bottom) // 2)
 
     def type_text(self, text):
+        """Typed keys reach the program after xdotool returns: callers wait for
+        what the fields show before a posted click can overtake them."""
         self.xdotool("type", "--delay", 60, text)
-        time.sleep(0.5)
 
     def clear_field(self, control_id):
         self.click_field(control_id)
         self.xdotool("key", "End", *["BackSpace"] * 24)
-        time.sleep(0.3)
+        self.wait_for(lambda: self.text(control_id), "", message="field %d to be cleared" % control_id)
 
     def text(self, control_id):
         return self.item(REMOTE, control_id)["text"]
@@ -133,12 +132,21 @@ class RemoteDialogCase(AppTestCase):
         return self.list_send(LVM_GETNEXTITEM, 0xFFFFFFFF, LVNI_SELECTED)
 
     def click_row(self, row):
+        """Clicks the row (below the last one: empty space) and waits until the
+        click has selected it, or nothing."""
         # The view's approximate height grows by one row height per row.
         empty = (self.list_send(LVM_APPROXIMATEVIEWRECT, 0, 0xFFFFFFFF) >> 16) & 0xFFFF
         one = (self.list_send(LVM_APPROXIMATEVIEWRECT, 1, 0xFFFFFFFF) >> 16) & 0xFFFF
         row_height = max(one - empty, 8)
         left, _, right, header_bottom = self.rect("header")
+        selected = row if row < self.row_count() else -1
         self.click_at(left + 30, header_bottom + row_height * row + row_height // 2)
+        self.wait_for(self.selected_row, selected, message="the click on row %d" % row)
+
+    def wait_name(self, name):
+        """The form is filled on the list's click notice, which comes after
+        the selection: wait for it."""
+        self.wait_for(lambda: self.text(NAME), name, message="the form to show " + name)
 
     def fill_form(self, name, mac_text):
         """Types the name, then the MAC digits into part 1 only: after two
@@ -152,12 +160,14 @@ class RemoteDialogCase(AppTestCase):
             self.wait_until(lambda: self.text(NAME) == name, message="the name in its field")
         elif name:
             self.type_text(name)
+            self.wait_name(name)
         self.clear_field(MAC_PARTS[0])
         self.type_text(mac_text.replace("-", ""))
+        self.wait_for(lambda: [self.text(p) for p in MAC_PARTS], mac_text.split("-"), message="the typed address")
 
     def press(self, control_id):
+        """Posts the click: callers wait for its outcome (file, rows, a box)."""
         self.assertEqual(self.driver("click", REMOTE, control_id)[0], 0)
-        time.sleep(0.8)
 
     def box_text(self, timeout_ms=10000):
         """Waits for a message box and returns its texts; None when none came."""
@@ -191,15 +201,18 @@ class RemoteDialogCase(AppTestCase):
         self.dismiss_box()
 
     def dismiss_box(self):
+        """Ends the box and waits until the handler that showed it has returned:
+        a message sent to the window is taken only when its thread next asks
+        for messages, and that is after the handler, which has no loop left."""
         self.assertEqual(self.driver("click", BOX, IDOK)[0], 0)
         self.assertEqual(self.driver("wait-gone", BOX, 10000, timeout=40)[0], 0)
+        rc, out = self.driver("send", REMOTE, WM_NULL, 0, 0)
+        self.assertEqual(rc, 0, "the remote window did not answer after the box: " + out)
 
     def expect_file(self, expected):
-        """The program writes the file inside the button's handler; give it time."""
-        deadline = time.monotonic() + 15
-        while self.file_bytes() != expected and time.monotonic() < deadline:
-            time.sleep(0.25)
-        self.assertEqual(self.file_bytes(), expected)
+        """The program writes the file inside the posted click's handler: wait
+        for the whole expected bytes, not for the file's first appearance."""
+        self.wait_for(self.file_bytes, expected, message="the list file's bytes")
 
     def file_bytes(self):
         return self.list_path.read_bytes() if self.list_path.exists() else None
@@ -241,7 +254,7 @@ class RemoteList(RemoteDialogCase):
         self.press(ADD)
         pc3 = ("PC3", "AA-BB-CC-DD-EE-FF", "40000")
         self.expect_file(list_file(pc3, pc2, pc1))
-        self.assertEqual(self.row_count(), 3)
+        self.wait_for(self.row_count, 3, message="the third row")
 
         # The exact address again: refused with its message.
         self.fill_form("again", "00-11-22-33-44-55")
@@ -259,8 +272,7 @@ class RemoteList(RemoteDialogCase):
 
         # A click on a row fills the form from it.
         self.click_row(2)
-        self.assertEqual(self.selected_row(), 2)
-        self.assertEqual(self.text(NAME), "PC1")
+        self.wait_name("PC1")
         self.assertEqual([self.text(p) for p in MAC_PARTS], ["00", "11", "22", "33", "44", "55"])
 
         # Update: new name and address for the selected row.
@@ -281,11 +293,11 @@ class RemoteList(RemoteDialogCase):
         # Delete the selected row; the row's unsaved new name goes with it.
         self.assertEqual(self.selected_row(), 2)
         self.press(DELETE)
-        self.assertEqual(self.row_count(), 2)
+        self.wait_for(self.row_count, 2, message="the row to go")
         self.expect_file(list_file(pc3, pc2))
 
         # Delete with nothing selected rewrites the unchanged list.
-        self.assertEqual(self.selected_row(), -1)
+        self.wait_for(self.selected_row, -1, message="no selection after the delete")
         self.list_path.write_bytes(b"stale")
         self.press(DELETE)
         self.expect_file(list_file(pc3, pc2))
@@ -309,7 +321,7 @@ class RemoteList(RemoteDialogCase):
         self.open_remote()
         self.assertEqual(self.row_count(), 2)
         self.click_row(0)
-        self.assertEqual(self.text(NAME), "PC2")
+        self.wait_name("PC2")
         self.assertEqual(self.file_bytes(), saved)  # opening alone writes nothing
 
     def test_second_command_opens_no_second_window(self):
@@ -343,6 +355,12 @@ class RemoteListFaults(RemoteDialogCase):
         holder.stdout.close()
         return holder
 
+    def release(self, holder):
+        """Ends the holder; its handle closes only once Wine's server has seen
+        the process go, so wait until the file opens unshared again."""
+        stop(holder)
+        self.wait_for(lambda: self.driver("hold", LIST_PATH_WIN, 0)[0], 0, message="the list file to be let go")
+
     def test_list_held_while_opening_is_told_and_kept(self):
         original = list_file(*self.STORED)
         self.list_path.write_bytes(original)
@@ -355,7 +373,7 @@ class RemoteListFaults(RemoteDialogCase):
         self.assertIn(LIST_PATH_WIN, message)
         self.dismiss_box()
         self.assertEqual(self.row_count(), 0)
-        stop(holder)
+        self.release(holder)
 
         # Delete with nothing selected: the old bytes go to the backup first.
         self.press(DELETE)
@@ -389,7 +407,7 @@ class RemoteListFaults(RemoteDialogCase):
         # Screen and disk agree again once the message is gone.
         self.assertEqual(self.row_count(), 2)
         self.click_row(0)
-        self.assertEqual(self.text(NAME), "PC1")
+        self.wait_name("PC1")
         self.assertEqual(self.file_bytes(), original)
         self.assertEqual([p.name for p in self.prefix.app_dir.iterdir() if p.suffix in (".tmp", ".bak")], [],
                          "a temporary file or a backup was left")
@@ -480,7 +498,6 @@ print(json.dumps(got), flush=True)
         self.press(ADD)
         self.expect_file(list_file(("PC1", "00-11-22-33-44-55", "40000")))
         self.click_row(0)
-        self.assertEqual(self.selected_row(), 0)
 
     def assert_one_wake_each(self, captures):
         """The first network gets the limited broadcast and its own; the
@@ -510,7 +527,6 @@ print(json.dumps(got), flush=True)
         self.add_and_select()
         # No selection: the button does nothing at all.
         self.click_row(5)
-        self.assertEqual(self.selected_row(), -1)
         self.assert_nothing_shown(lambda: self.press(IDOK))
         self.click_row(0)
 

@@ -97,6 +97,16 @@ class TrayCase(AppTestCase):
         self.driver("click", self.timer, IDCANCEL)
         rc, out = self.driver("wait-hidden", self.timer, 15000, timeout=60)
         self.assertEqual(rc, 0, out)
+        self.wait_buttons(0)
+
+    def wait_buttons(self, count):
+        """The taskbar adds and drops a window's button after the window has
+        changed, in its own process: wait for it."""
+        self.wait_for(lambda: len(self.window_buttons()), count, message="%d taskbar buttons" % count)
+
+    def wait_menu_closed(self):
+        self.wait_for(lambda: [w for w in self.windows() if w["class"] == "#32768" and w["visible"] == "1"], [],
+                      message="the menu to close")
 
     def assert_shown_in_front(self):
         rc, out = self.driver("wait-visible", self.timer, 15000, timeout=60)
@@ -107,7 +117,7 @@ class TrayCase(AppTestCase):
         info = self.timer_info()
         self.assertEqual(info["foreground"], "1", info)
         self.assertEqual(info["parent"], self.desktop(), "still under the hidden owner")
-        self.assertEqual(len(self.window_buttons()), 1)
+        self.wait_buttons(1)
         return info
 
     def shot(self):
@@ -155,17 +165,23 @@ class TrayCase(AppTestCase):
                 start = None
         return bands
 
-    def icon_is_ours(self):
+    def icon_is_ours(self, wait=15.0):
         """Whether the first icon of the notification area shows the program's
         clock: a blue ring around an off-white face (the empty area is white).
-        The pointer moves away first, so that no tooltip or menu covers it."""
+        The pointer moves away first, so that no tooltip or menu covers it;
+        the shell draws the icon, and takes the tooltip away, in its own time."""
         self.xdotool("mousemove", 500, 500)
-        time.sleep(1.5)
-        shot = self.shot()
         l, t = ICON[0] - 8, ICON[1] - 8
         square = (l, t, l + 16, t + 16)
-        return (self.color_fraction(square, APP_RING, 40, shot) >= 0.05
-                and self.color_fraction(square, APP_FACE, 3, shot) >= 0.15)
+        deadline = time.monotonic() + wait
+        while True:
+            shot = self.shot()
+            if (self.color_fraction(square, APP_RING, 40, shot) >= 0.05
+                    and self.color_fraction(square, APP_FACE, 3, shot) >= 0.15):
+                return True
+            if time.monotonic() >= deadline:
+                return False
+            time.sleep(0.5)
 
 
 class IconAndMenu(TrayCase):
@@ -178,14 +194,19 @@ class IconAndMenu(TrayCase):
         l, t, r, b = map(int, menu["rect"].split(","))
         self.assertTrue(l <= ICON[0] <= r + 4 and t <= ICON[1] + 4, menu["rect"])
         # On the screen: four lines of text, and between the first and the
-        # second the room of a separator.
-        shot = self.shot()
-        bands = self.text_rows((l + 3, t + 3, r - 3, b - 3), shot)
-        self.assertEqual(len(bands), 4, bands)
+        # second the room of a separator. The menu is painted after it shows.
+        bands = []
+
+        def painted():
+            bands[:] = self.text_rows((l + 3, t + 3, r - 3, b - 3), self.shot())
+            return len(bands) == 4
+
+        self.wait_until(painted, timeout=15, message="four lines of text in the menu")
         gaps = [b2[0] - b1[0] for b1, b2 in zip(bands, bands[1:])]
         self.assertGreaterEqual(gaps[0] - max(gaps[1:]), 4, bands)
         self.assertLessEqual(max(gaps[1:]) - min(gaps[1:]), 2, bands)
         self.choose(VK_ESCAPE)
+        self.wait_menu_closed()
         self.assertIsNone(self.app.poll())
 
     def test_items_by_position_run_their_commands(self):
@@ -219,28 +240,28 @@ class HideAndRestore(TrayCase):
     def test_double_click_brings_the_window_back_repainted_and_in_front(self):
         self.start()
         before = self.timer_info()
-        self.assertEqual(len(self.window_buttons()), 1)
+        self.wait_buttons(1)
         self.hide_by_close()
         self.xdotool("mousemove", ICON[0], ICON[1], "click", "--repeat", 2, "--delay", 80, 1)
         info = self.assert_shown_in_front()
         self.assertEqual(info["rect"], before["rect"])
         l, t, r, b = map(int, info["rect"].split(","))
         # A window shown again without a repaint keeps a black client area;
-        # the banner strip is the only black the window draws itself.
-        time.sleep(1.0)
-        self.assertLess(self.black_fraction((l, t, r, b)), 0.2)
+        # the banner strip is the only black the window draws itself. The
+        # paint comes after the show: wait for it, bounded.
+        self.wait_until(lambda: self.black_fraction((l, t, r, b)) < 0.2, timeout=15,
+                        message="the client area to be painted, not left black")
 
     def test_close_removes_window_and_taskbar_button_while_the_tick_runs(self):
         due = datetime.datetime.now() + datetime.timedelta(seconds=25)
         self.prefix.write_ini("SOUND", {"DWSTART": 1, "DWACTION": 16, "DWHOUR": due.hour,
                                         "DWMIN": due.minute, "DWSEC": due.second, "DWDAY": 0})
         self.start()
-        self.assertEqual(len(self.window_buttons()), 1)
+        self.wait_buttons(1)
         self.hide_by_close()
         info = self.timer_info()
         self.assertEqual(info["visible"], "0")
         self.assertNotEqual(info["parent"], self.desktop())
-        self.assertEqual(self.window_buttons(), [])
         self.assertEqual(self.tip_at_icon(), TIP)
         rc, out = self.driver("wait-visible", "title:" + COUNTDOWN_TITLE, 60000, timeout=90)
         self.assertEqual(rc, 0, "no countdown from the hidden window's tick: " + out)
@@ -315,7 +336,7 @@ class ShellNotReady(TrayCase):
             info = self.timer_info()
             self.assertEqual(info["visible"], "1", "hidden with no icon to bring it back")
             self.assertEqual(info["parent"], self.desktop())
-            self.assertEqual(len(self.window_buttons()), 1, "no taskbar button to bring it back")
+            self.wait_buttons(1)  # the button to bring it back
 
         # The shell comes up: a retry adds the icon, within two seconds in the
         # program's first minute, within thirty after it.
@@ -333,7 +354,6 @@ class ShellNotReady(TrayCase):
         self.assert_shown_in_front()
         self.hide_by_close()
         self.assertNotEqual(self.timer_info()["parent"], self.desktop())
-        self.assertEqual(self.window_buttons(), [])
 
     def test_taskbar_created_adds_a_refused_icon_at_once(self):
         self.start_refused()

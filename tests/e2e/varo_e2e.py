@@ -308,3 +308,18 @@ class AppTestCase(unittest.TestCase):
                 pass  # a file caught while the program rewrites it
             time.sleep(interval)
         self.fail("timed out waiting for " + message)
+
+    def wait_for(self, read, expected, timeout=30.0, interval=0.25, message="value"):
+        """Waits until read() answers expected, as it does once the program has
+        acted; fails naming what was awaited and what was read last."""
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                last = read()
+            except (KeyError, OSError, UnicodeDecodeError) as error:
+                last = error  # a file caught while the program rewrites it
+            if last == expected:
+                return last
+            if time.monotonic() >= deadline:
+                self.fail("timed out waiting for %s: expected %r, last read %r" % (message, expected, last))
+            time.sleep(interval)

@@ -279,7 +279,11 @@ TEST_F(ListFaults, TwoSavesAtTheSameMoment) {
     HANDLE threads[2] = {::CreateThread(nullptr, 0, SaveWhenSignalled, &a, 0, nullptr),
                          ::CreateThread(nullptr, 0, SaveWhenSignalled, &b, 0, nullptr)};
     ::SetEvent(go);
-    ::WaitForMultipleObjects(2, threads, TRUE, 30000);
+    if (::WaitForMultipleObjects(2, threads, TRUE, 60000) != WAIT_OBJECT_0) {
+      // Results read now would race the saves, which still use this round's data.
+      ADD_FAILURE() << "the saves did not end";
+      for (HANDLE thread : threads) ::TerminateThread(thread, 1);
+    }
     for (HANDLE thread : threads) ::CloseHandle(thread);
     ::CloseHandle(go);
 
