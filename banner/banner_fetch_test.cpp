@@ -256,7 +256,9 @@ TEST_F(BannerFetchTest, LateAnswerNeverLandsAfterGivingUp) {
   UseProxy(late.port());
   EXPECT_FALSE(TimedFetch());
   late.Release();
-  ASSERT_TRUE(late.WaitAnswered(5000));
+  // A cap, not the expected time: on a busy machine the server's thread may
+  // come to the request it holds only seconds later.
+  ASSERT_TRUE(late.WaitAnswered(30000));
   ::Sleep(1500);
   EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
 
