@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command against Wine in a sandbox of its own: a private network
 # namespace (only loopback: no name lookup or packet leaves the machine), a
-# private process namespace, a fresh copy of the template prefix, an Xvfb
-# display, a warm wineserver and a virtual desktop that stays up. Everything
-# started inside ends with it.
+# private process namespace, a fresh prefix (the template seen through an
+# overlay), an Xvfb display, a warm wineserver and a virtual desktop that
+# stays up. Everything started inside ends with it.
 #
 # usage: wine-sandbox.sh [--keep] [--bare] [--prefix DIR] -- COMMAND [ARGS...]
 #   The command sees WINEPREFIX, DISPLAY, LANG=ja_JP.UTF-8, VARO_ROOT and
