@@ -53,7 +53,7 @@ fi
 echo "=== win and e2e ($jobs at once) ==="
 # A test that fails gets one more run, so that one slip does not hide the
 # rest of the picture; every such test is named below all the same.
-VARO_TEMPLATE=$template ctest --test-dir build/win32 -j "$jobs" --output-on-failure --repeat until-pass:2 \
+VARO_TEMPLATE=$template VARO_SANDBOX_TRACE=1 ctest --test-dir build/win32 -j "$jobs" --output-on-failure --repeat until-pass:2 \
   2>&1 | tee "$logdir/wine.log"
 count wine
 wine_end=$(date +%s)

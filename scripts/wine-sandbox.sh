@@ -112,10 +112,14 @@ if [ "$bare" = 0 ]; then
   if [ -f "$keeper" ]; then
     trace "starting the desktop"
     wine "$keeper" keep-desktop </dev/null >/dev/null 2>&1 &
-    for _ in $(seq 240); do
-      timeout 10 xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop' && break
+    # Wait for the state the command needs; on a machine running several
+    # suites at once the first desktop can take minutes. Bounded all the same.
+    desktop_up=0
+    for _ in $(seq 1200); do
+      if timeout 10 xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop'; then desktop_up=1; break; fi
       sleep 0.25
     done
+    [ "$desktop_up" = 1 ] || echo "wine-sandbox: the virtual desktop did not come up" >&2
   fi
   trace "starting the services"
   wine wineboot </dev/null >/dev/null 2>&1 || true
