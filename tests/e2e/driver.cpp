@@ -384,8 +384,9 @@ int Serve() {
     }
     std::vector<const wchar_t*> argv;
     for (const std::wstring& a : args) argv.push_back(a.c_str());
-    // Holding a file would stop the loop; that one stays a process of its own.
-    const bool ownProcess = args[1] == L"hold" || args[1] == L"serve" || args[1] == L"keep-desktop";
+    // A hold answers once its time is up: a hold meant to last while the
+    // scenario goes on needs a driver process of its own.
+    const bool ownProcess = args[1] == L"serve" || args[1] == L"keep-desktop";
     const int status = ownProcess ? Usage() : Run(static_cast<int>(argv.size()), argv.data());
     std::printf("\x1e%d\n", status);
     std::fflush(stdout);
