@@ -157,7 +157,7 @@ class RemoteDialogCase(AppTestCase):
             # Typing what the X keyboard lacks loses characters on a busy
             # machine; the field takes the text as a paste would.
             self.assertEqual(self.driver("settext", REMOTE, NAME, name)[0], 0)
-            self.wait_until(lambda: self.text(NAME) == name, message="the name in its field")
+            self.wait_for(lambda: self.text(NAME), name, message="the name in its field")
         elif name:
             self.type_text(name)
             self.wait_name(name)

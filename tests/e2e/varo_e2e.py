@@ -299,15 +299,7 @@ class AppTestCase(unittest.TestCase):
         return parse_info(out)
 
     def wait_until(self, predicate, timeout=20.0, interval=0.25, message="condition"):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            try:
-                if predicate():
-                    return
-            except (KeyError, OSError, UnicodeDecodeError):
-                pass  # a file caught while the program rewrites it
-            time.sleep(interval)
-        self.fail("timed out waiting for " + message)
+        self.wait_for(lambda: bool(predicate()), True, timeout=timeout, interval=interval, message=message)
 
     def wait_for(self, read, expected, timeout=30.0, interval=0.25, message="value"):
         """Waits until read() answers expected, as it does once the program has
