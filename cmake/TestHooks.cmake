@@ -2,7 +2,7 @@
 # end-to-end runs that must not wait the full countdown. Same name as the
 # product, so that its profile and application name match; built with the
 # product's compilers, on request only (make win), not for make run.
-add_library(varoapp_test_hooks STATIC EXCLUDE_FROM_ALL ${program_sources})
+add_library(varoapp_test_hooks STATIC EXCLUDE_FROM_ALL $<TARGET_OBJECTS:varoapp_plain> ${test_hook_sources})
 target_compile_definitions(varoapp_test_hooks PRIVATE VARO_TEST_HOOKS)
 target_include_directories(varoapp_test_hooks PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(varoapp_test_hooks PUBLIC ${program_libs})

@@ -33,8 +33,26 @@ endforeach()
 set(program_libs varocore afx comctl32 shlwapi shell32 gdi32 user32 advapi32 wininet ws2_32 iphlpapi
     ole32 oleaut32 uuid version)
 
+# Files that read VARO_TEST_HOOKS: compiled once for the product and once for
+# its test build; every other program file is compiled once for both.
+set(test_hook_sources ${CMAKE_SOURCE_DIR}/app/countdown_dlg.cpp ${CMAKE_SOURCE_DIR}/tray/system_tray.cpp)
+set(plain_program_sources ${program_sources})
+list(REMOVE_ITEM plain_program_sources ${test_hook_sources})
+# A header that read it would make every file that includes it differ.
+file(GLOB program_headers ${CMAKE_SOURCE_DIR}/afx/*.h ${CMAKE_SOURCE_DIR}/app/*.h ${CMAKE_SOURCE_DIR}/tray/*.h
+     ${CMAKE_SOURCE_DIR}/remote/*.h ${CMAKE_SOURCE_DIR}/banner/*.h)
+foreach(src IN LISTS plain_program_sources program_headers)
+  file(STRINGS ${src} hook LIMIT_COUNT 1 REGEX "VARO_TEST_HOOKS")
+  if(hook)
+    message(FATAL_ERROR "${src} reads VARO_TEST_HOOKS: only the files of test_hook_sources may")
+  endif()
+endforeach()
+add_library(varoapp_plain OBJECT ${plain_program_sources})
+target_link_libraries(varoapp_plain PUBLIC ${program_libs})
+target_include_directories(varoapp_plain PUBLIC ${CMAKE_SOURCE_DIR})
+
 # Everything but the entry point, so that test programs can link the real code.
-add_library(varoapp STATIC ${program_sources})
+add_library(varoapp STATIC $<TARGET_OBJECTS:varoapp_plain> ${test_hook_sources})
 target_link_libraries(varoapp PUBLIC ${program_libs})
 target_include_directories(varoapp PUBLIC ${CMAKE_SOURCE_DIR})
 

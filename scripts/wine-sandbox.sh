@@ -100,10 +100,15 @@ cleanup() {
 trap cleanup EXIT
 
 # Start the server and Wine's services first, so that they do not inherit the
-# command's output pipes.
+# command's output pipes. Wine's own programs are 64-bit in this prefix: the
+# 64-bit loader runs them natively, where "wine" would first start the 32-bit
+# loader, which runs emulated here and costs most of a second.
+wine64=${VARO_WINE64:-/usr/lib/wine/wine64}
+[ -x "$wine64" ] || wine64=wine
 if [ "$bare" = 0 ]; then
-  trace "starting the server"
+  trace "starting the server and the services"
   wineserver -p
+  "$wine64" wineboot </dev/null >/dev/null 2>&1 || true
   # A program that stays on the virtual desktop for the whole run: Wine
   # closes the desktop a second after its last program has left it, and a
   # program that starts in that second cannot create a window. It starts the
@@ -121,8 +126,6 @@ if [ "$bare" = 0 ]; then
     done
     [ "$desktop_up" = 1 ] || echo "wine-sandbox: the virtual desktop did not come up" >&2
   fi
-  trace "starting the services"
-  wine wineboot </dev/null >/dev/null 2>&1 || true
 else
   unset WINEPREFIX
 fi

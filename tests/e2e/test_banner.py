@@ -255,7 +255,7 @@ class BannerClick(BannerCase):
     def test_click_opens_the_site_in_the_browser(self):
         # The prefix's browser for http URLs writes down what it was given.
         record = "C:\\clicked.txt"
-        self.prefix.wine("reg", "add", "HKCR\\http\\shell\\open\\command", "/ve", "/d",
+        self.prefix.wine64("reg", "add", "HKCR\\http\\shell\\open\\command", "/ve", "/d",
                          "C:\\windows\\system32\\cmd.exe /c echo %%1> %s" % record, "/f", check=True)
         self.serve()
         self.start_timer()

@@ -132,7 +132,7 @@ class InstalledCase(RemoteDialogCase, BannerCase):
 
     def reg_values(self, key, view=32):
         """{name: text} of a key in the given registry view; None when it is missing."""
-        done = self.prefix.wine("reg", "query", key, "/reg:%d" % view)
+        done = self.prefix.wine64("reg", "query", key, "/reg:%d" % view)
         if done.returncode != 0:
             return None
         values = {}

@@ -18,7 +18,7 @@ TRACED = "kernel32.SetDllDirectoryA;kernelbase.SetDllDirectoryA;kernel32.LoadLib
 
 class PlantedHelpControl(AppTestCase):
     def test_control_beside_the_program_is_never_loaded(self):
-        self.prefix.wine("reg", "add", HELP_CONTROL_KEY, "/ve", "/d", "hhctrl.ocx", "/f", "/reg:32", check=True)
+        self.prefix.wine64("reg", "add", HELP_CONTROL_KEY, "/ve", "/d", "hhctrl.ocx", "/f", "/reg:32", check=True)
         shutil.copy2(PLANTED, self.prefix.app_dir / "hhctrl.ocx")
         self.prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude", TRACED)
         log = self.prefix.path / "relay.log"

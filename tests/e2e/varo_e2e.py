@@ -23,6 +23,10 @@ TEMPLATE = Path(os.environ.get("VARO_TEMPLATE", ROOT / "build" / "wine-template"
 # The test build (VARO_TEST_HOOKS) lives in the build folder, two levels above the driver.
 HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", ROOT / "build" / "product" / "test-hooks" / "VaroTimer.exe"))
 
+# Wine's 64-bit loader: Wine's own programs are 64-bit in this prefix.
+WINE64 = os.environ.get("VARO_WINE64") or next(
+    (p for p in ("/usr/lib/wine/wine64", shutil.which("wine64") or "") if p and os.access(p, os.X_OK)), "wine")
+
 TIMER_TITLE = "電源タイマープログラム"
 APP_DIR_WIN = "C:\\VaroTimer"
 
@@ -53,17 +57,18 @@ class Prefix:
         self.xvfb, display = start_xvfb()
         self.env["DISPLAY"] = display
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
-        # The driver comes first and stays: it starts the virtual desktop and,
-        # as a user of it, keeps Wine from closing it whenever no program of
-        # the scenario's is running (a program that starts just then finds no
+        # Wine's services first, started by Wine's own 64-bit program: the
+        # 32-bit loader runs emulated here and costs most of a second. They
+        # must not inherit a pipe of ours, or reading it would wait for them.
+        self.wine64("wineboot", timeout=300, capture=False)
+        # Then the driver, to stay: it starts the virtual desktop and, as a
+        # user of it, keeps Wine from closing it whenever no program of the
+        # scenario's is running (a program that starts just then finds no
         # desktop).
         self._driver = DriverProcess(self.env)
         rc, out = self.driver("wait-visible", "class:Shell_TrayWnd", 120000, timeout=180)
         if rc != 0:
             raise RuntimeError("the virtual desktop did not come up: " + out)
-        # Wine's services start here; they must not inherit a pipe of ours,
-        # or reading it would wait for them to end.
-        self.wine("wineboot", timeout=300, capture=False)
         self.app_dir = self.path / "drive_c" / "VaroTimer"
         if not copy_app:
             return  # the scenario installs the program its own way
@@ -99,16 +104,22 @@ class Prefix:
                 section[key] = value
         return result
 
-    def wine(self, *args, timeout=60, env=None, check=False, capture=True):
+    def wine(self, *args, timeout=60, env=None, check=False, capture=True, loader="wine"):
         out = subprocess.PIPE if capture else subprocess.DEVNULL
-        return subprocess.run(["wine", *args], env=env or self.env, timeout=timeout, check=check,
+        return subprocess.run([loader, *args], env=env or self.env, timeout=timeout, check=check,
                               stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+
+    def wine64(self, *args, **kwargs):
+        """Runs one of Wine's own programs (reg, wineboot...) through the
+        64-bit loader, natively: the same program through "wine" first
+        starts the emulated 32-bit loader."""
+        return self.wine(*args, loader=WINE64, **kwargs)
 
     def reg_add(self, key, name, value, kind="REG_SZ", view32=False):
         args = ["reg", "add", key, "/v", name, "/t", kind, "/d", str(value), "/f"]
         if view32:
             args.append("/reg:32")
-        self.wine(*args, check=True)
+        self.wine64(*args, check=True)
 
     def start_app(self, extra_env=None, log=None):
         """Starts VaroTimer.exe from its folder; returns the Popen."""
@@ -227,14 +238,17 @@ def set_program_windows_version(prefix, version):
 def start_xvfb():
     """Starts an Xvfb on a free display number; returns (Popen, ":N")."""
     read_end, write_end = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                             "-nolisten", "tcp", "-nolock"], pass_fds=(write_end,),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        number = pipe.readline().strip()
-    if not number:
-        raise RuntimeError("Xvfb did not start")
+    with tempfile.TemporaryFile() as errors:
+        proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp", "-nolock"], pass_fds=(write_end,),
+                                stdout=subprocess.DEVNULL, stderr=errors)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            stop(proc)
+            errors.seek(0)
+            raise RuntimeError("Xvfb did not start: " + errors.read().decode("utf-8", "replace")[-2000:])
     return proc, ":" + number
 
 

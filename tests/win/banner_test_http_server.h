@@ -61,10 +61,12 @@ class TestHttpServer {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_lastRequest;
   }
-  // Waits until the server has written its whole answer once.
-  bool WaitAnswered(int timeoutMs) {
+  // Waits until the server is done with a connection: its whole answer
+  // written, or the client found gone (a client that gave up may close
+  // before or while the answer goes out).
+  bool WaitDone(int timeoutMs) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_answered; });
+    return m_wake.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_done; });
   }
 
   // A listening socket on 127.0.0.1 with an ephemeral port.
@@ -89,6 +91,9 @@ class TestHttpServer {
       Handle(client);
       ::shutdown(client, SD_BOTH);
       ::closesocket(client);
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_done = true;
+      m_wake.notify_all();
     }
   }
 
@@ -135,9 +140,6 @@ class TestHttpServer {
       default:
         if (!SendAll(client, reinterpret_cast<const char*>(m_body.data()), m_body.size())) return;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_answered = true;
-    m_wake.notify_all();
   }
 
   static bool SendAll(SOCKET s, const char* data, std::size_t size) {
@@ -159,7 +161,7 @@ class TestHttpServer {
   std::mutex m_mutex;
   std::condition_variable m_wake;
   bool m_released = false;
-  bool m_answered = false;
+  bool m_done = false;
   std::string m_lastRequest;
   std::thread m_thread;
 };
