@@ -24,13 +24,18 @@ flock 9
 current && exit 0
 rm -rf "$dir.tmp"
 echo "Creating the Wine prefix template in $dir (about half a minute)..."
-unshare -n -- bash -c '
+# A process namespace too: if this is killed, nothing of Wine's stays behind.
+unshare --net --pid --fork --kill-child --mount-proc -- bash -c '
   set -e
   ip link set lo up
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" LANG=ja_JP.UTF-8
   unset DISPLAY
-  wineboot -i </dev/null >/dev/null 2>&1
-  reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
+  # Wine'"'"'s own programs through the 64-bit loader: run natively, where
+  # the 32-bit loader that "wine" starts first runs emulated here.
+  wine64=${VARO_WINE64:-/usr/lib/wine/wine64}
+  [ -x "$wine64" ] || wine64=wine
+  "$wine64" wineboot -i </dev/null >/dev/null 2>&1
+  reg() { "$wine64" reg add "$@" /f </dev/null >/dev/null 2>&1; }
   cp "$2/marlett.ttf" "$1/drive_c/windows/Fonts/"
   reg "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts" /v "Marlett (TrueType)" /d marlett.ttf
   # Shortcuts made in a prefix (by the installer) stay in the prefix.

@@ -43,6 +43,13 @@ ip link set lo up
 # coming and going) stay out of sight, and every sandbox may use :0.
 mkdir -p /tmp/.X11-unix
 mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix 2>/dev/null || echo "wine-sandbox: no private X socket folder" >&2
+# The X server compiles its keymap into /var/lib/xkb/server-<display>.xkm:
+# with every sandbox on display :0, two servers starting at once would read
+# and delete each other's file, and one of them exits ("Failed to compile
+# keymap"). A folder of the sandbox's own.
+if [ -d /var/lib/xkb ]; then
+  mount -t tmpfs tmpfs /var/lib/xkb 2>/dev/null || echo "wine-sandbox: no private keymap folder" >&2
+fi
 # VARO_SANDBOX_TRACE=1: each step on stderr, so that a test killed on its
 # time-out shows where it stood.
 trace() {
@@ -77,19 +84,14 @@ fi
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-displayfile=$TMPDIR/display
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolock 3>"$displayfile" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$displayfile")"
-
+xvfb=""
 cleanup() {
   trace "ending"
   if [ "$bare" = 0 ]; then
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi
-  kill "$xvfb" 2>/dev/null || true
+  if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
   if [ "$own_prefix" = 1 ] && [ "$keep" = 0 ]; then umount "$prefix" 2>/dev/null || true; fi
   if [ "$keep" = 0 ]; then
     rm -rf "$TMPDIR"
@@ -98,6 +100,22 @@ cleanup() {
   fi
 }
 trap cleanup EXIT
+
+displayfile=$TMPDIR/display
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -nolock 3>"$displayfile" >"$TMPDIR/xvfb.log" 2>&1 &
+xvfb=$!
+# Until it names its display or ends; a busy machine may take many seconds.
+for _ in $(seq 1200); do
+  [ -s "$displayfile" ] && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -s "$displayfile" ]; then
+  echo "wine-sandbox: Xvfb did not start:" >&2
+  cat "$TMPDIR/xvfb.log" >&2
+  exit 1
+fi
+export DISPLAY=":$(cat "$displayfile")"
 
 # Start the server and Wine's services first, so that they do not inherit the
 # command's output pipes. Wine's own programs are 64-bit in this prefix: the
@@ -116,15 +134,20 @@ if [ "$bare" = 0 ]; then
   keeper=${VARO_DRIVER:-$root/build/win32/tests/e2e/driver.exe}
   if [ -f "$keeper" ]; then
     trace "starting the desktop"
-    wine "$keeper" keep-desktop </dev/null >/dev/null 2>&1 &
+    wine "$keeper" keep-desktop </dev/null >"$TMPDIR/keeper.log" 2>&1 &
+    keeper_pid=$!
     # Wait for the state the command needs; on a machine running several
     # suites at once the first desktop can take minutes. Bounded all the same.
     desktop_up=0
     for _ in $(seq 1200); do
       if timeout 10 xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop'; then desktop_up=1; break; fi
+      kill -0 "$keeper_pid" 2>/dev/null || break
       sleep 0.25
     done
-    [ "$desktop_up" = 1 ] || echo "wine-sandbox: the virtual desktop did not come up" >&2
+    if [ "$desktop_up" = 0 ]; then
+      echo "wine-sandbox: the virtual desktop did not come up" >&2
+      cat "$TMPDIR/keeper.log" >&2
+    fi
   fi
 else
   unset WINEPREFIX

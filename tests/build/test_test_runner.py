@@ -1,6 +1,9 @@
 """The test runner's own pieces: the names of tests that passed only on a
-second run (scripts/retried-tests.sh), read from ctest's output, and the
-list of scenario classes that become tests (tests/e2e/list_scenarios.py)."""
+second run (scripts/retried-tests.sh), read from ctest's output, the list of
+scenario classes that become tests (tests/e2e/list_scenarios.py), and what
+each Wine sandbox keeps to itself (scripts/wine-sandbox.sh)."""
+import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -66,6 +69,31 @@ class ScenarioList(unittest.TestCase):
                                    str(Path(folder) / "test_broken.py")], cwd=folder, capture_output=True, text=True)
         self.assertNotEqual(proc.returncode, 0)
         self.assertIn("test_broken", proc.stderr)
+
+
+class SandboxIsolation(unittest.TestCase):
+    """Sandboxes run side by side, each with its X server on display :0: what
+    such a server writes under a fixed name must stay in its own sandbox."""
+
+    def test_display_sockets_and_keymaps_stay_inside(self):
+        stamp = re.search(r"^stamp=(\S+)", (ROOT / "scripts" / "make-wine-template.sh").read_text(), re.M).group(1)
+        with tempfile.TemporaryDirectory() as folder:
+            template = Path(folder) / "template"
+            template.mkdir()
+            (template / ".complete").write_text(stamp + "\n")  # no Wine needed for --bare
+            probe = "varo-sandbox-probe-%d" % os.getpid()
+            env = dict(os.environ, VARO_TEMPLATE=str(template), VARO_SANDBOX_PARENT=folder)
+            env.pop("VARO_IN_SANDBOX", None)
+            proc = subprocess.run([str(ROOT / "scripts" / "wine-sandbox.sh"), "--bare", "--", "sh", "-c",
+                                   "touch /var/lib/xkb/%s /tmp/.X11-unix/%s && echo $DISPLAY" % (probe, probe)],
+                                  env=env, capture_output=True, text=True, timeout=120)
+            self.assertEqual(proc.returncode, 0, proc.stderr)
+            self.assertRegex(proc.stdout.strip(), r"^:\d+$", "the sandbox's X server did not start")
+            for folder_seen_by_all in ("/var/lib/xkb", "/tmp/.X11-unix"):
+                leaked = Path(folder_seen_by_all) / probe
+                shared = leaked.exists()
+                leaked.unlink(missing_ok=True)
+                self.assertFalse(shared, "%s is shared with the machine" % folder_seen_by_all)
 
 
 if __name__ == "__main__":
