@@ -94,6 +94,10 @@ cleanup() {
   if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
   if [ "$own_prefix" = 1 ] && [ "$keep" = 0 ]; then umount "$prefix" 2>/dev/null || true; fi
   if [ "$keep" = 0 ]; then
+    # Prefixes the command left mounted (a scenario that failed half-way):
+    # the removal must not walk through them into the template's view.
+    awk -v dir="$TMPDIR/" 'index($2, dir) == 1 { print $2 }' /proc/self/mounts | sort -r |
+      while read -r mounted; do umount "$mounted" 2>/dev/null || umount -l "$mounted" 2>/dev/null || true; done
     rm -rf "$TMPDIR"
   elif [ "$own_prefix" = 1 ]; then
     echo "wine-sandbox: kept $prefix" >&2

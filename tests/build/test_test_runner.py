@@ -71,22 +71,39 @@ class ScenarioList(unittest.TestCase):
         self.assertIn("test_broken", proc.stderr)
 
 
-class SandboxIsolation(unittest.TestCase):
+class Sandbox(unittest.TestCase):
     """Sandboxes run side by side, each with its X server on display :0: what
-    such a server writes under a fixed name must stay in its own sandbox."""
+    such a server writes under a fixed name must stay in its own sandbox, and
+    what a command leaves behind goes with the sandbox."""
 
-    def test_display_sockets_and_keymaps_stay_inside(self):
+    def bare_sandbox(self, folder, script):
+        """Runs sh -c SCRIPT in a --bare sandbox whose parent folder is FOLDER."""
         stamp = re.search(r"^stamp=(\S+)", (ROOT / "scripts" / "make-wine-template.sh").read_text(), re.M).group(1)
+        template = Path(folder) / "template"
+        template.mkdir(exist_ok=True)
+        (template / ".complete").write_text(stamp + "\n")  # no Wine needed for --bare
+        env = dict(os.environ, VARO_TEMPLATE=str(template), VARO_SANDBOX_PARENT=folder)
+        env.pop("VARO_IN_SANDBOX", None)
+        return subprocess.run([str(ROOT / "scripts" / "wine-sandbox.sh"), "--bare", "--", "sh", "-c", script],
+                              env=env, capture_output=True, text=True, timeout=120)
+
+    def test_a_prefix_left_mounted_goes_with_the_sandbox(self):
         with tempfile.TemporaryDirectory() as folder:
             template = Path(folder) / "template"
             template.mkdir()
-            (template / ".complete").write_text(stamp + "\n")  # no Wine needed for --bare
+            (template / "system.reg").write_text("kept\n")
+            proc = self.bare_sandbox(folder, '"%s" "%s" "$TMPDIR/prefix" && rm "$TMPDIR/prefix/system.reg"'
+                                     % (ROOT / "scripts" / "overlay-prefix.sh", template))
+            self.assertEqual(proc.returncode, 0, proc.stderr)
+            self.assertEqual(proc.stderr, "")
+            self.assertEqual((template / "system.reg").read_text(), "kept\n")
+            self.assertEqual(sorted(p.name for p in Path(folder).iterdir()), ["template"])
+
+    def test_display_sockets_and_keymaps_stay_inside(self):
+        with tempfile.TemporaryDirectory() as folder:
             probe = "varo-sandbox-probe-%d" % os.getpid()
-            env = dict(os.environ, VARO_TEMPLATE=str(template), VARO_SANDBOX_PARENT=folder)
-            env.pop("VARO_IN_SANDBOX", None)
-            proc = subprocess.run([str(ROOT / "scripts" / "wine-sandbox.sh"), "--bare", "--", "sh", "-c",
-                                   "touch /var/lib/xkb/%s /tmp/.X11-unix/%s && echo $DISPLAY" % (probe, probe)],
-                                  env=env, capture_output=True, text=True, timeout=120)
+            proc = self.bare_sandbox(folder, "touch /var/lib/xkb/%s /tmp/.X11-unix/%s && echo $DISPLAY"
+                                     % (probe, probe))
             self.assertEqual(proc.returncode, 0, proc.stderr)
             self.assertRegex(proc.stdout.strip(), r"^:\d+$", "the sandbox's X server did not start")
             for folder_seen_by_all in ("/var/lib/xkb", "/tmp/.X11-unix"):

@@ -38,8 +38,20 @@ class Prefix:
         if not TEMPLATE.is_dir():
             raise RuntimeError("no Wine template prefix at %s (run inside scripts/wine-sandbox.sh)" % TEMPLATE)
         self._driver = None
+        self.xvfb = None
         self.path = Path(tempfile.mkdtemp(prefix="varo-e2e-"))
         shutil.rmtree(self.path)
+        self.env = dict(os.environ)
+        self.env.update(WINEPREFIX=str(self.path), WINEDEBUG="-all", LANG="ja_JP.UTF-8",
+                        LC_ALL="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("WINESERVER", None)
+        try:
+            self._open(windows_version, copy_app)
+        except BaseException:
+            self.close()  # what was started so far: a test whose setUp failed gets no tearDown
+            raise
+
+    def _open(self, windows_version, copy_app):
         if os.environ.get("VARO_PREFIX_OVERLAY") == "1":
             # The sandbox's own mount namespace: the template through an overlay.
             subprocess.run([str(ROOT / "scripts" / "overlay-prefix.sh"), str(TEMPLATE), str(self.path)], check=True)
@@ -49,10 +61,6 @@ class Prefix:
         windows_version = windows_version or os.environ.get("VARO_WINDOWS_VERSION")
         if windows_version:
             set_program_windows_version(self.path, windows_version)
-        self.env = dict(os.environ)
-        self.env.update(WINEPREFIX=str(self.path), WINEDEBUG="-all", LANG="ja_JP.UTF-8",
-                        LC_ALL="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
-        self.env.pop("WINESERVER", None)
         # A display of its own: two virtual desktops on one display collide.
         self.xvfb, display = start_xvfb()
         self.env["DISPLAY"] = display
@@ -151,9 +159,11 @@ class Prefix:
     def close(self):
         if self._driver is not None:
             self._driver.stop()
-        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
-        stop(self.xvfb)
+        if self.path.is_dir():
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        if self.xvfb is not None:
+            stop(self.xvfb)
         if os.path.ismount(self.path):
             subprocess.run(["umount", str(self.path)], check=False)
         shutil.rmtree(self.path, ignore_errors=True)
