@@ -1,9 +1,12 @@
 """The test runner's own pieces: the names of tests that passed only on a
 second run (scripts/retried-tests.sh), read from ctest's output, the list of
 scenario classes that become tests (tests/e2e/list_scenarios.py), and what
-each Wine sandbox keeps to itself (scripts/wine-sandbox.sh)."""
+each Wine sandbox keeps to itself (scripts/wine-sandbox.sh), and the
+reading of the kernel's process accounting (scripts/cpu-by-process.py)."""
+import importlib.util
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -111,6 +114,30 @@ class Sandbox(unittest.TestCase):
                 shared = leaked.exists()
                 leaked.unlink(missing_ok=True)
                 self.assertFalse(shared, "%s is shared with the machine" % folder_seen_by_all)
+
+
+class ProcessAccounting(unittest.TestCase):
+    @staticmethod
+    def reader():
+        spec = importlib.util.spec_from_file_location("cpu_by_process", ROOT / "scripts" / "cpu-by-process.py")
+        module = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(module)
+        return module
+
+    @staticmethod
+    def record(name, user, system, version=3):
+        data = bytearray(64)
+        data[1] = version
+        struct.pack_into("<HH", data, 32, user, system)
+        data[48:48 + len(name)] = name
+        return bytes(data)
+
+    def test_times_names_and_foreign_records(self):
+        # comp_t: 13 bits of count and a base-8 exponent; 100 ticks a second.
+        # 0x2001 is 1 << 3 = 8 ticks; 8191 the largest plain count.
+        data = (self.record(b"wineserver64", 150, 50) + self.record(b"VaroTimer.exe", 0x2001, 8191)
+                + self.record(b"old-format", 100, 0, version=2) + b"\0" * 10)
+        self.assertEqual(list(self.reader().records(data)), [("wineserver64", 2.0), ("VaroTimer.exe", 81.99)])
 
 
 if __name__ == "__main__":
