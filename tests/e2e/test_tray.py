@@ -80,9 +80,12 @@ class TrayCase(AppTestCase):
         return self.wait_menu()
 
     def wait_menu(self, timeout=15.0):
+        """The open menu's info, once it has its place: the menu window shows
+        before it is sized and moved (its rectangle reads 0,0,0,0 until then)."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            menus = [w for w in self.windows() if w["class"] == "#32768" and w["visible"] == "1"]
+            menus = [w for w in self.windows() if w["class"] == "#32768" and w["visible"] == "1"
+                     and w["rect"] != "0,0,0,0"]
             if menus:
                 return menus[0]
             time.sleep(0.2)
