@@ -12,7 +12,5 @@ awk '
     if (rest ~ /^\.*[ ]*Passed/) passed[name] = 1
     else if (rest ~ /^\.*[ ]*\*\*\*/) slipped[name] = 1
   }
-  END {
-    for (name in slipped) if (name in passed) out = out (out == "" ? "" : " ") name
-    print out
-  }' "$1" | tr ' ' '\n' | sort | tr '\n' ' ' | sed 's/ $//'
+  END { for (name in slipped) if (name in passed) print name }
+' "$1" | sort | paste -sd ' ' -

@@ -6,7 +6,8 @@
 # Every Wine test makes its own sandbox (scripts/wine-sandbox.sh: a private
 # network namespace, a display, its own prefixes), so the Wine tiers run side
 # by side in one ctest run: VARO_TEST_JOBS at once (default: twice the
-# processors; most of a scenario's time is spent waiting for the program).
+# processors, so that both stay busy while some scenarios wait on the program;
+# on an emulated processor the Wine tiers are bound by processor time).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -125,12 +125,13 @@ export DISPLAY=":$(cat "$displayfile")"
 # command's output pipes. Wine's own programs are 64-bit in this prefix: the
 # 64-bit loader runs them natively, where "wine" would first start the 32-bit
 # loader, which runs emulated here and costs most of a second.
-wine64=${VARO_WINE64:-/usr/lib/wine/wine64}
-[ -x "$wine64" ] || wine64=wine
+VARO_WINE64=${VARO_WINE64:-/usr/lib/wine/wine64}
+[ -x "$VARO_WINE64" ] || VARO_WINE64=wine
+export VARO_WINE64
 if [ "$bare" = 0 ]; then
   trace "starting the server and the services"
   wineserver -p
-  "$wine64" wineboot </dev/null >/dev/null 2>&1 || true
+  "$VARO_WINE64" wineboot </dev/null >/dev/null 2>&1 || true
   # A program that stays on the virtual desktop for the whole run: Wine
   # closes the desktop a second after its last program has left it, and a
   # program that starts in that second cannot create a window. It starts the

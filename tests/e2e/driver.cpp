@@ -384,8 +384,8 @@ int Serve() {
     }
     std::vector<const wchar_t*> argv;
     for (const std::wstring& a : args) argv.push_back(a.c_str());
-    // A hold answers once its time is up: a hold meant to last while the
-    // scenario goes on needs a driver process of its own.
+    // Modes that last are not commands. (A hold answers once its time is up:
+    // a hold meant to last while the scenario goes on needs a process too.)
     const bool ownProcess = args[1] == L"serve" || args[1] == L"keep-desktop";
     const int status = ownProcess ? Usage() : Run(static_cast<int>(argv.size()), argv.data());
     std::printf("\x1e%d\n", status);

@@ -23,9 +23,9 @@ TEMPLATE = Path(os.environ.get("VARO_TEMPLATE", ROOT / "build" / "wine-template"
 # The test build (VARO_TEST_HOOKS) lives in the build folder, two levels above the driver.
 HOOKED_EXE = Path(os.environ.get("VARO_TEST_HOOKS_EXE", ROOT / "build" / "product" / "test-hooks" / "VaroTimer.exe"))
 
-# Wine's 64-bit loader: Wine's own programs are 64-bit in this prefix.
-WINE64 = os.environ.get("VARO_WINE64") or next(
-    (p for p in ("/usr/lib/wine/wine64", shutil.which("wine64") or "") if p and os.access(p, os.X_OK)), "wine")
+# Wine's 64-bit loader, as the sandbox found it: Wine's own programs are
+# 64-bit in this prefix.
+WINE64 = os.environ.get("VARO_WINE64", "wine")
 
 TIMER_TITLE = "電源タイマープログラム"
 APP_DIR_WIN = "C:\\VaroTimer"
