@@ -4,6 +4,7 @@
 // serves passes here before a single pixel is decoded.
 #include <cstdint>
 
+#include "banner/core/gif_walker.h"
 #include "banner/core/picture_format.h"
 
 // Decoded pixels of one whole banner: every decoded frame, the off-screen
@@ -20,7 +21,10 @@ struct BannerPlan {
   std::uint32_t height = 0;
   std::uint32_t frames = 0;  // a GIF's whole frames (walked up to the cap + 1); 1 for a still
   std::uint64_t pixels = 0;  // decoded pixels needed, counted up to just past the budget
-  // A picture format the control takes, with something to show, within the
+  // The file is whole for its format and reads the same to the plan as to a
+  // decoder (for a still picture, StillPictureSize found its size).
+  bool whole = false;
+  // A picture format the control takes, whole, with something to show, within the
   // frame cap and the pixel budget.
   bool accepted = false;
 };
@@ -28,3 +32,9 @@ struct BannerPlan {
 BannerPlan PlanBanner(const std::uint8_t* data, std::uint32_t length);
 
 bool WithinPixelBudget(std::uint64_t pixels);
+
+// What one GIF frame at rect may cost once decoded, against its screen.
+std::uint64_t PlannedFramePixels(const GifFrameRect& rect, std::uint32_t screenWidth, std::uint32_t screenHeight);
+// The pixels the plan sets aside beside the decoded pictures: the surface,
+// and for a GIF the save area.
+std::uint64_t PlannedSurfacePixels(const BannerPlan& plan);

@@ -16,6 +16,9 @@ struct PixelSize {
 };
 
 // The size a JPEG, PNG or BMP announces (a frame header, the IHDR chunk, the
-// bitmap header). Nothing when the header is missing or cut short, or when
-// either side is 0.
+// bitmap header), read where a decoder reads it, and only from a file that
+// is whole for its format: a JPEG followed to its end-of-image marker, a PNG
+// to its IEND chunk, a BMP holding its pixels and the file size its header
+// gives. Nothing when the file is cut, cannot be followed, or either side
+// is 0.
 std::optional<PixelSize> StillPictureSize(PictureFormat format, const std::uint8_t* data, std::uint32_t length);
