@@ -11,6 +11,9 @@
 // surface and the save area. The banner shows at 237 x 31 (7347 pixels);
 // 4 Mpx is some 570 frames of that, and 16 MiB at 32 bits a pixel.
 constexpr std::uint64_t kBannerPixelBudget = 4u * 1024 * 1024;
+// The largest banner file read at all: the whole file is read into memory
+// before its headers are checked.
+constexpr std::uint32_t kBannerMaxFileBytes = 32u * 1024 * 1024;
 // GIF frames tried, whether or not they decode.
 constexpr std::uint32_t kBannerFrameCap = 1024;
 
