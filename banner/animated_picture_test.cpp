@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -346,13 +347,14 @@ TEST_F(AnimatedPictureTest, MalformedGifsLoadOrFailButNeverCrash) {
   TestFrame empty = At(1, kGreen, 1, 3);
   empty.width = empty.height = 0;
   Bytes cut = MakeGif(24, 8, {At(0, kRed, 1), At(1, kGreen, 1), At(2, kBlue, 1)});
-  cut.resize(cut.size() - 6);  // the last image cut short: two frames stand
+  cut.resize(cut.size() - 6);  // the last image cut short
   const Case cases[] = {
       {"screen too big for a surface", MakeGif(65535, 65535, {At(0, kRed, 1), At(1, kGreen, 1)}), FALSE},
       {"empty screen", MakeGif(0, 0, {At(0, kRed, 1), At(1, kGreen, 1)}), TRUE},
       {"a frame far outside the screen", MakeGif(24, 8, {At(0, kRed, 1), outside}), FALSE},
       {"an empty frame", MakeGif(24, 8, {At(0, kRed, 1), empty}), TRUE},
-      {"last image cut short", cut, TRUE},
+      // Not whole: a cut banner is refused, never shown in part.
+      {"last image cut short", cut, FALSE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -429,6 +431,31 @@ TEST_F(AnimatedPictureTest, FilesOverTheBudgetAreRefusedWholeBeforeAnythingIsDec
   // The same decoder is called for a banner within the budget.
   ASSERT_TRUE(counted.LoadFromFile(WriteFile("within.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)}))));
   EXPECT_EQ(g_decodes.load(), 2);
+}
+
+// A decoder that reads the file otherwise than its headers say: it hands
+// back the picture in g_decodedInstead, whatever it was given.
+Bytes g_decodedInstead;
+PictureRef DecodeOtherwise(HGLOBAL block, DWORD length, bool streamOwnsBlock) {
+  if (streamOwnsBlock) ::GlobalFree(block);
+  HGLOBAL other = ::GlobalAlloc(GMEM_MOVEABLE, g_decodedInstead.size());
+  std::memcpy(::GlobalLock(other), g_decodedInstead.data(), g_decodedInstead.size());
+  ::GlobalUnlock(other);
+  return DecodePicture(other, static_cast<DWORD>(g_decodedInstead.size()), true);
+}
+
+TEST_F(AnimatedPictureTest, APictureDecodedLargerThanPlannedEndsTheLoad) {
+  CAnimatedPicture otherwise(&DecodeOtherwise);
+  const Bytes animation = MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)});
+  const Bytes still = MakeBmp(24, 8, 0x2060A0);
+  g_decodedInstead = MakeBmp(64, 64, 0x2060A0);
+  EXPECT_FALSE(otherwise.LoadFromFile(WriteFile("larger.gif", animation))) << "frames planned at 24 x 8";
+  EXPECT_FALSE(otherwise.LoadFromFile(WriteFile("larger.bmp", still))) << "a still planned at 24 x 8";
+
+  // Decoded at the planned size, the same files load.
+  g_decodedInstead = MakeBmp(24, 8, 0x2060A0);
+  EXPECT_TRUE(otherwise.LoadFromFile(WriteFile("larger.gif", animation)));
+  EXPECT_TRUE(otherwise.LoadFromFile(WriteFile("larger.bmp", still)));
 }
 
 TEST_F(AnimatedPictureTest, AFrameSmallerThanTheScreenLandsOnTheSamePixelsAloneOrAnimated) {
@@ -683,6 +710,28 @@ TEST_F(StuckThreadTest, StopGivesUpAfterFiveSecondsAndNoSecondThreadJoinsIt) {
   ASSERT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
   m_gated.Start();
   EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+}
+
+TEST_F(StuckThreadTest, OneTimedOutStopIsEnoughForLaterStopsLoadsAndClears) {
+  StartAndHoldTheThread();
+  m_gated.Stop();  // waits its five seconds once
+  const DWORD before = ::GetTickCount();
+  m_gated.Stop();
+  EXPECT_FALSE(m_gated.Start());
+  m_gated.Stop();
+  EXPECT_TRUE(m_gated.LoadFromFile(WriteFile("after-stuck.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)}))));
+  // Each of these would have waited five seconds more; the bound tells
+  // "not again" from that on a slow machine, it is not a speed target.
+  EXPECT_LT(::GetTickCount() - before, 4000u);
+  EXPECT_EQ(::WaitForSingleObject(GatedPicture::s_gate, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "thread still held";
+
+  // A thread that ends is waited for in full again.
+  ::SetEvent(GatedPicture::s_gate);
+  ASSERT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+  m_gated.Start();
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+  m_gated.Stop();
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads);
 }
 
 TEST_F(StuckThreadTest, PaintDoesNotWaitBehindAStuckRender) {

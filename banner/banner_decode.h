@@ -29,6 +29,10 @@ DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, 
 // The size of a decoded picture in pixels at pixelsPerInch.
 SIZE PicturePixelSize(IPicture* picture, SIZE pixelsPerInch);
 
+// The pixels a decoded picture holds: a bitmap's own size, otherwise its
+// size at pixelsPerInch.
+std::uint64_t PictureDecodedPixels(IPicture* picture, SIZE pixelsPerInch);
+
 // The logical pixels per inch of window's device context (the screen's for null).
 SIZE WindowPixelsPerInch(HWND window);
 
