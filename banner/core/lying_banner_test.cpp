@@ -220,6 +220,41 @@ TEST(CutStill, LayoutsThatDoNotHoldTogetherAreRefused) {
   for (const auto& c : cases) EXPECT_FALSE(Plan(c.second).accepted) << c.first;
 }
 
+TEST(IconPlan, IconsAndCursorsArePlannedByTheirLargestImage) {
+  const BannerPlan icon = Plan(still_test::Icon({16, 48, 32}));
+  EXPECT_TRUE(icon.accepted);
+  EXPECT_EQ(icon.format, PictureFormat::Icon);
+  EXPECT_EQ(icon.width, 48u);
+  EXPECT_EQ(icon.height, 48u);
+  const BannerPlan cursor = Plan(still_test::Icon({32}, 2));
+  EXPECT_TRUE(cursor.accepted);
+  EXPECT_EQ(cursor.width, 32u);
+  // A side of 256 is written as 0 in the directory.
+  const Bytes large = still_test::Icon({256});
+  ASSERT_EQ(large[6], 0);
+  EXPECT_TRUE(Plan(large).accepted);
+  EXPECT_EQ(Plan(large).width, 256u);
+}
+
+TEST(IconPlan, AnImageThatIsNotWhatItsEntrySaysIsRefused) {
+  EXPECT_FALSE(Plan(still_test::Icon({16, 32}, 1, {16, 4000})).accepted) << "a bitmap larger than its entry";
+  // A PNG image whose header says 10000 x 10000 behind an entry of 16.
+  Bytes png = still_test::Icon({16});
+  const Bytes inner = still_test::Png(10000, 10000);
+  std::copy(inner.begin(), inner.begin() + 24, png.begin() + 22);
+  EXPECT_FALSE(Plan(png).accepted);
+  const Bytes matching = still_test::Png(16, 16);
+  std::copy(matching.begin(), matching.begin() + 24, png.begin() + 22);
+  EXPECT_TRUE(Plan(png).accepted) << "a PNG image of its entry's size";
+
+  Bytes none{0, 0, 1, 0, 0, 0};
+  EXPECT_FALSE(Plan(none).accepted) << "no images";
+  Bytes before = still_test::Icon({16});
+  before[6 + 12] = 4;  // the image would start inside the directory
+  EXPECT_FALSE(Plan(before).accepted);
+  ExpectEveryCutRefused("icon", still_test::Icon({16, 32}));
+}
+
 TEST(DecodedPixelTally, APictureLargerThanPlannedEndsTheLoad) {
   BannerPlan plan;
   plan.format = PictureFormat::Gif;

@@ -1,6 +1,7 @@
 #include "banner/core/picture_format.h"
 
 #include "banner/core/byte_view.h"
+#include "banner/core/icon_layout.h"
 #include "banner/core/jpeg_layout.h"
 
 namespace {
@@ -90,6 +91,8 @@ PictureFormat SniffPictureFormat(const std::uint8_t* data, std::uint32_t length)
   if (bytes.Matches(0, "\xFF\xD8\xFF", 3)) return PictureFormat::Jpeg;
   if (bytes.Matches(0, kPngSignature, sizeof(kPngSignature))) return PictureFormat::Png;
   if (bytes.Matches(0, "BM", 2)) return PictureFormat::Bmp;
+  // Reserved 0, then 1 for icons or 2 for cursors.
+  if (bytes.Matches(0, "\0\0\1\0", 4) || bytes.Matches(0, "\0\0\2\0", 4)) return PictureFormat::Icon;
   return PictureFormat::Unknown;
 }
 
@@ -102,6 +105,8 @@ std::optional<PixelSize> StillPictureSize(PictureFormat format, const std::uint8
       return JpegFrameSize(bytes);
     case PictureFormat::Bmp:
       return BmpSize(bytes);
+    case PictureFormat::Icon:
+      return IconLargestSize(bytes);
     case PictureFormat::Gif:
     case PictureFormat::Unknown:
       break;

@@ -97,4 +97,33 @@ inline Bytes BmpRle(std::int32_t width, std::int32_t height, std::uint32_t compr
   return out;
 }
 
+// An icon (type 1) or cursor (type 2) file of one image for each size:
+// 32-bit bitmaps, colour rows and mask, as the directory announces them.
+// headerSides overrides what an image's own header says.
+inline Bytes Icon(std::initializer_list<std::uint32_t> sides, std::uint16_t type = 1,
+                  std::initializer_list<std::uint32_t> headerSides = {}) {
+  Bytes out{0, 0, static_cast<std::uint8_t>(type), 0, static_cast<std::uint8_t>(sides.size()), 0};
+  std::vector<Bytes> images;
+  auto header = headerSides.begin();
+  for (std::uint32_t side : sides) {
+    const std::uint32_t inHeader = header != headerSides.end() ? *header++ : side;
+    Bytes image;
+    for (std::uint32_t v : {40u, inHeader, 2 * inHeader}) LittleU32(image, v);
+    Append(image, {1, 0, 32, 0});
+    image.resize(40 + side * side * 4 + side * ((side + 31) / 32 * 4), 0);
+    images.push_back(image);
+  }
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * sides.size());
+  auto side = sides.begin();
+  for (const Bytes& image : images) {
+    Append(out, {static_cast<std::uint8_t>(*side), static_cast<std::uint8_t>(*side), 0, 0, 1, 0, 32, 0});
+    ++side;
+    LittleU32(out, static_cast<std::uint32_t>(image.size()));
+    LittleU32(out, offset);
+    offset += static_cast<std::uint32_t>(image.size());
+  }
+  for (const Bytes& image : images) Append(out, image);
+  return out;
+}
+
 }  // namespace still_test
