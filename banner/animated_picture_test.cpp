@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "banner/banner_decode.h"
+#include "banner/core/still_test_builder.h"
 #include "banner/global_memory.h"
 #include "tests/win/banner_test_images.h"
 
@@ -415,7 +416,7 @@ TEST_F(AnimatedPictureTest, FilesOverTheBudgetAreRefusedWholeBeforeAnythingIsDec
       {"logical screen of 65535 x 65535, one small frame", MakeGif(65535, 65535, {small})},
       {"frames at 65000,65000", MakeGif(24, 8, {distant, distant})},
       {"frames of 4096 x 4096", MakeGif(4096, 4096, {big, big, big})},
-      {"more frames than are tried", MakeGif(24, 8, std::vector<TestFrame>(1025, small))},
+      {"more frames than are tried", MakeGif(24, 8, std::vector<TestFrame>(kBannerFrameCap + 1, small))},
       {"PNG of 20000 x 20000", PngHeader(20000, 20000)},
       {"JPEG of 20000 x 20000", JpegHeader(20000, 20000)},
       {"bitmap of 20000 x 20000", BmpHeader(20000, 20000)},
@@ -456,6 +457,35 @@ TEST_F(AnimatedPictureTest, APictureDecodedLargerThanPlannedEndsTheLoad) {
   g_decodedInstead = MakeBmp(24, 8, 0x2060A0);
   EXPECT_TRUE(otherwise.LoadFromFile(WriteFile("larger.gif", animation)));
   EXPECT_TRUE(otherwise.LoadFromFile(WriteFile("larger.bmp", still)));
+}
+
+TEST_F(AnimatedPictureTest, IconsAndCursorsWithinTheBudgetAreShown) {
+  for (const std::uint16_t type : {1, 2}) {
+    SCOPED_TRACE(type == 1 ? "icon" : "cursor");
+    const Bytes icon = still_test::Icon({32}, type);
+    EXPECT_TRUE(IsShowableBanner(icon)) << "the fetch takes it";
+    ASSERT_TRUE(Load("banner.ico", icon));
+    EXPECT_EQ(ControlSize().cx, 32);
+    EXPECT_EQ(ControlSize().cy, 32);
+    EXPECT_TRUE(m_picture.Start());
+  }
+  // An image larger than its directory entry is refused.
+  EXPECT_FALSE(Load("lying.ico", still_test::Icon({16, 32}, 1, {16, 4000})));
+}
+
+TEST_F(AnimatedPictureTest, DecodedPicturesAndSoGdiObjectsAreBoundedPerControl) {
+  // The platform here keeps no count of a process's GDI objects; each
+  // decoded picture holds at most a bitmap and a mask, so the control's
+  // objects are bounded through its live pictures.
+  ::SetEvent(GatedPicture::s_gate);
+  CAnimatedPicture counted(&GatedPicture::Decode);
+  TestFrame frame = At(0, kRed, 10);
+  ASSERT_TRUE(counted.LoadFromFile(WriteFile("cap.gif", MakeGif(24, 8, std::vector<TestFrame>(kBannerFrameCap, frame)))));
+  EXPECT_EQ(GatedPicture::s_alive.load(), static_cast<int>(kBannerFrameCap));
+  EXPECT_LE(2u * GatedPicture::s_alive.load() + 4u, kBannerGdiObjectCap);
+
+  EXPECT_FALSE(counted.LoadFromFile(WriteFile("over.gif", MakeGif(24, 8, std::vector<TestFrame>(kBannerFrameCap + 1, frame)))));
+  EXPECT_EQ(GatedPicture::s_alive.load(), 0) << "a refused load holds nothing";
 }
 
 TEST_F(AnimatedPictureTest, AFrameSmallerThanTheScreenLandsOnTheSamePixelsAloneOrAnimated) {

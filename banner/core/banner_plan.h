@@ -14,8 +14,15 @@ constexpr std::uint64_t kBannerPixelBudget = 4u * 1024 * 1024;
 // The largest banner file read at all: the whole file is read into memory
 // before its headers are checked.
 constexpr std::uint32_t kBannerMaxFileBytes = 32u * 1024 * 1024;
-// GIF frames tried, whether or not they decode.
-constexpr std::uint32_t kBannerFrameCap = 1024;
+// GIF frames tried, whether or not they decode. Each decoded frame holds a
+// bitmap, and a mask when transparent: 256 frames keep a control under some
+// 520 GDI objects with its surface, both windows under 1,100 of the 10,000 a
+// process may have.
+constexpr std::uint32_t kBannerFrameCap = 256;
+// GDI objects one control may hold: two a frame, the surface's DC and
+// bitmap, the save area's DC and bitmap.
+constexpr std::uint32_t kBannerGdiObjectCap = 2 * kBannerFrameCap + 4;
+static_assert(2 * kBannerGdiObjectCap < 10000 / 4, "both windows stay far from the process's GDI limit");
 
 struct BannerPlan {
   PictureFormat format = PictureFormat::Unknown;
