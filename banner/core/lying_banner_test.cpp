@@ -104,70 +104,36 @@ TEST(LyingJpeg, MarkersAreFollowedAsADecoderFollowsThem) {
   EXPECT_TRUE(Plan(loose).accepted);
 }
 
+// The parts one after the other.
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& part : parts) Append(out, part);
+  return out;
+}
+
 TEST(LyingJpeg, WhatADecoderWouldReadOtherwiseIsRefused) {
-  struct Case {
-    const char* what;
-    Bytes bytes;
+  using still_test::JpegFrameHeader;
+  using still_test::JpegScan;
+  const Bytes start = JpegStart();
+  const Bytes end{0xFF, 0xD9};
+  const Bytes small = JpegFrameHeader(8, 8);
+  const Bytes large = JpegFrameHeader(8000, 8000);
+  const std::pair<const char*, Bytes> cases[] = {
+      // To the old reader FF 00 was a marker with a length that jumped to the
+      // small frame header inside the APP1 segment; to a decoder it is a
+      // stuffed byte, and the first frame header it meets is 8000 x 8000.
+      {"FF 00 between segments",
+       Join({start, {0xFF, 0x00, 0x00, 0x13}, large, {0xFF, 0xE1, 0x00, 0x0F}, small, JpegScan(), end})},
+      {"two frame headers", Join({start, small, large, JpegScan(), end})},
+      // Unstuffed, a frame header in the scan data is a marker to a decoder.
+      {"a frame header inside the scan data", Join({start, small, JpegScan(), large, end})},
+      {"stray bytes between segments", Join({start, {0x12, 0x34}, small, JpegScan(), end})},
+      {"a scan before the frame header", Join({start, JpegScan(), small, end})},
+      {"no scan", Join({start, small, end})},
+      {"a second start of image", Join({start, still_test::Jpeg(8, 8)})},
+      {"a segment length below 2", Join({start, {0xFF, 0xE0, 0x00, 0x01}, still_test::Jpeg(8, 8)})},
   };
-  std::vector<Case> cases;
-
-  // To the old reader FF 00 was a marker with a length that jumped to the
-  // small frame header inside the APP1 segment; to a decoder it is a stuffed
-  // byte, and the first frame header it meets is 8000 x 8000.
-  Bytes hidden = JpegStart();
-  Append(hidden, {0xFF, 0x00, 0x00, 0x13});
-  Append(hidden, still_test::JpegFrameHeader(8000, 8000));
-  Append(hidden, {0xFF, 0xE1, 0x00, 0x0F});
-  Append(hidden, still_test::JpegFrameHeader(8, 8));
-  Append(hidden, still_test::JpegScan());
-  Append(hidden, {0xFF, 0xD9});
-  cases.push_back({"FF 00 between segments", hidden});
-
-  Bytes second = JpegStart();
-  Append(second, still_test::JpegFrameHeader(8, 8));
-  Append(second, still_test::JpegFrameHeader(8000, 8000));
-  Append(second, still_test::JpegScan());
-  Append(second, {0xFF, 0xD9});
-  cases.push_back({"two frame headers", second});
-
-  Bytes inScan = JpegStart();
-  Append(inScan, still_test::JpegFrameHeader(8, 8));
-  Append(inScan, still_test::JpegScan());
-  Append(inScan, still_test::JpegFrameHeader(8000, 8000));  // unstuffed: a marker to a decoder
-  Append(inScan, {0xFF, 0xD9});
-  cases.push_back({"a frame header inside the scan data", inScan});
-
-  Bytes stray = JpegStart();
-  Append(stray, {0x12, 0x34});
-  Append(stray, still_test::JpegFrameHeader(8, 8));
-  Append(stray, still_test::JpegScan());
-  Append(stray, {0xFF, 0xD9});
-  cases.push_back({"stray bytes between segments", stray});
-
-  Bytes scanFirst = JpegStart();
-  Append(scanFirst, still_test::JpegScan());
-  Append(scanFirst, still_test::JpegFrameHeader(8, 8));
-  Append(scanFirst, {0xFF, 0xD9});
-  cases.push_back({"a scan before the frame header", scanFirst});
-
-  Bytes noScan = JpegStart();
-  Append(noScan, still_test::JpegFrameHeader(8, 8));
-  Append(noScan, {0xFF, 0xD9});
-  cases.push_back({"no scan", noScan});
-
-  Bytes twoStarts = JpegStart();
-  Append(twoStarts, {0xFF, 0xD8});
-  Append(twoStarts, still_test::Jpeg(8, 8));
-  cases.push_back({"a second start of image", twoStarts});
-
-  Bytes shortLength = JpegStart();
-  Append(shortLength, {0xFF, 0xE0, 0x00, 0x01});
-  Append(shortLength, still_test::Jpeg(8, 8));
-  cases.push_back({"a segment length below 2", shortLength});
-
-  for (const Case& c : cases) {
-    EXPECT_FALSE(Plan(c.bytes).accepted) << c.what;
-  }
+  for (const auto& c : cases) EXPECT_FALSE(Plan(c.second).accepted) << c.first;
 }
 
 // Every prefix of a whole file is refused, the whole file is not.
