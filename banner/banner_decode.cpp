@@ -17,8 +17,7 @@ constexpr int kHimetricPerInch = 2540;
 // frame that fails to decode is dropped. A frame larger than planned, or one
 // that takes the tally past the budget, ends the load with nothing.
 std::vector<GifFrame> DecodeFrames(const std::uint8_t* data, DWORD length, const BannerPlan& plan,
-                                   PictureDecoder decoder, SIZE pixelsPerInch, DecodeExtent extent,
-                                   DecodedPixelTally& tally) {
+                                   PictureDecoder decoder, SIZE pixelsPerInch, DecodedPixelTally& tally) {
   const PixelSize screen{plan.width, plan.height};
   GifWalker walker(data, length);
   GlobalFrameAllocator allocator;
@@ -47,7 +46,6 @@ std::vector<GifFrame> DecodeFrames(const std::uint8_t* data, DWORD length, const
     frame.delay = extracted->delay;
     frame.disposal = extracted->disposal;
     frames.push_back(std::move(frame));
-    if (extent == DecodeExtent::FirstPicture) break;
   }
   return frames;
 }
@@ -86,8 +84,7 @@ SIZE WindowPixelsPerInch(HWND window) {
   return perInch;
 }
 
-DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, SIZE pixelsPerInch,
-                           DecodeExtent extent) {
+DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, SIZE pixelsPerInch) {
   DecodedBanner banner;
   if (length == 0) return banner;
   GlobalLockGuard data(block);
@@ -100,7 +97,7 @@ DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, 
   DecodedPixelTally tally(banner.plan);
   std::uint32_t decoded = 0;
   if (banner.plan.format == PictureFormat::Gif) {
-    banner.frames = DecodeFrames(data.data(), length, banner.plan, decoder, pixelsPerInch, extent, tally);
+    banner.frames = DecodeFrames(data.data(), length, banner.plan, decoder, pixelsPerInch, tally);
     decoded = static_cast<std::uint32_t>(banner.frames.size());
   } else {
     data.Unlock();
@@ -125,7 +122,6 @@ bool IsShowableBanner(const std::vector<std::uint8_t>& bytes) {
     if (!data) return false;
     std::memcpy(data.data(), bytes.data(), length);
   }
-  const DecodedBanner banner =
-      DecodeBanner(block.get(), length, &DecodePicture, WindowPixelsPerInch(nullptr), DecodeExtent::FirstPicture);
+  const DecodedBanner banner = DecodeBanner(block.get(), length, &DecodePicture, WindowPixelsPerInch(nullptr));
   return banner.show != PictureShow::Nothing;
 }
