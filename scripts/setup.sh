@@ -48,7 +48,8 @@ fi
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   echo "This kernel does not run 32-bit programs; setting up qemu user-mode emulation."
   if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
-    if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    # An enabled source for it, read as apt reads it (not a commented-out line).
+    if ! "$(dirname "$0")/apt-mirror.sh" bookworm-backports >/dev/null; then
       # Backports from the mirror the machine already uses for bookworm.
       if ! mirror=$("$(dirname "$0")/apt-mirror.sh" bookworm); then
         echo "No apt source for bookworm found; add one for bookworm-backports, then run this again." >&2
