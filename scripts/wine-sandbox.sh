@@ -24,7 +24,7 @@ if [ "${VARO_IN_SANDBOX:-}" != 1 ]; then
   # A process namespace as well: when the sandbox ends, or is killed on a
   # time-out, the kernel ends everything that was started in it, Wine's
   # services and servers included. Its mounts (the prefixes) are its own.
-  exec unshare --net --pid --fork --kill-child --mount-proc -- "$0" "$@"
+  exec "$root/scripts/private-namespaces.sh" "$0" "$@"
 fi
 
 keep=0 bare=0 prefix=""
