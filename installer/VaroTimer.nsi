@@ -219,9 +219,11 @@ FunctionEnd
   ${Next}
 !macroend
 
-Function CheckProgramFileWritable
-  StrCpy $0 "$INSTDIR\$0"
-  Call CheckWritable
+Function CheckOtherFileWritable
+  ${If} $0 != "VaroTimer.exe"
+    StrCpy $0 "$INSTDIR\$0"
+    Call CheckWritable
+  ${EndIf}
 FunctionEnd
 
 ; The old file goes aside as <name>.old.
@@ -301,9 +303,14 @@ FunctionEnd
 
 Section "${PRODUCT} 本体" SecProgram
   SectionIn RO
+  ; Files held by another program stop the install before the user's
+  ; program is ended; the program file itself only once it is.
+  !insertmacro FOR_EACH_PROGRAM_FILE CheckOtherFileWritable
+  Call StopOnFailure
   Call CloseRunningCopy
   Call StopOnFailure
-  !insertmacro FOR_EACH_PROGRAM_FILE CheckProgramFileWritable
+  StrCpy $0 "$INSTDIR\VaroTimer.exe"
+  Call CheckWritable
   Call StopOnFailure
 
   ; Leftovers of an install that was cut off.
