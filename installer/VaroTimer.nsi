@@ -437,6 +437,12 @@ Section "un.${PRODUCT} 本体" UnSecProgram
     ${EndIf}
   ${Next}
   Delete "$INSTDIR\${UNINSTALLER}"
+  ; What an install that was cut off may have left.
+  RMDir /r "$INSTDIR\${STAGING}"
+  Delete "$INSTDIR\VaroTimer.exe.old"
+  Delete "$INSTDIR\VaroTimer.chm.old"
+  Delete "$INSTDIR\sorel-ads.gif.old"
+  Delete "$INSTDIR\${UNINSTALLER}.old"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$SMSTARTUP\${PRODUCT}.lnk"

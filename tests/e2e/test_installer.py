@@ -313,6 +313,18 @@ class SilentInstall(InstalledCase):
         self.assertEqual(self.shortcut(STARTUP), (EXE_WIN, DATA_DIR))
         self.list_path.write_bytes(list_file(("PC1", "00-11-22-33-44-55", "40000")))
         self.write_profile()
+        # The banner download, and what Windows diverts into a standard
+        # user's virtual store: every profile's copies go.
+        leftovers = [self.unix("C:\\windows\\Temp\\test.gif")]
+        for profile in self.unix("C:\\users").iterdir():
+            if profile.name == "Public":
+                continue
+            store = profile / "AppData" / "Local" / "VirtualStore"
+            leftovers += [store / "Windows" / "VaroTimer.INI", store / "Windows" / "Temp" / "test.gif",
+                          store.joinpath(*PureWindowsPath(PROGRAM_DIR).parts[1:]) / "sorel-ads.gif"]
+        for path in leftovers:
+            path.parent.mkdir(parents=True, exist_ok=True)
+            path.write_bytes(b"left behind")
 
         self.uninstall("/REMOVEDATA")
         self.assertFalse((self.unix(STARTUP) / "VaroTimer.lnk").exists())
@@ -320,6 +332,8 @@ class SilentInstall(InstalledCase):
         self.assertFalse(self.unix("C:\\ProgramData\\Lumetra").exists())
         self.assertFalse(self.prefix.ini_path().exists())
         self.assertIsNone(self.reg_values(UNINSTALL_KEY))
+        self.assertEqual([path for path in leftovers if path.exists()], [])
+        self.assertFalse(leftovers[-1].parent.exists())
 
 
 if __name__ == "__main__":
