@@ -246,6 +246,41 @@ class UpgradeMeetsUnwritableFile(RunningCase):
         stop(holder)
 
 
+class ListIsKept(InstalledCase):
+    """The user's list is where the installed program looks, whichever copy
+    kept it before."""
+
+    def test_installpath_naming_a_folder_with_a_list_stays(self):
+        kept = self.unix("C:\\Lists")
+        kept.mkdir()
+        saved = list_file(("PC1", "00-11-22-33-44-55", "40000"))
+        (kept / "varotimer.dat").write_bytes(saved)
+        self.prefix.reg_add(PRODUCT_KEY, "installpath", "C:\\Lists", view32=True)
+        self.install()
+        self.assertEqual(self.reg_values(PRODUCT_KEY), {"installpath": "C:\\Lists"})
+        self.assertEqual((kept / "varotimer.dat").read_bytes(), saved)
+        self.assertEqual(self.shortcut(PROGRAMS), (EXE_WIN, "C:\\Lists"))
+
+    def test_running_portable_copy_is_ended_and_its_list_brought_along(self):
+        portable = self.unix("C:\\Portable")
+        portable.mkdir()
+        (portable / "VaroTimer.exe").write_bytes(EXE.read_bytes())
+        saved = list_file(("PC2", "00-11-22-33-44-66", "40000"))
+        (portable / "varotimer.dat").write_bytes(saved)
+        self.procs.append(subprocess.Popen(["wine", "C:\\Portable\\VaroTimer.exe"], env=self.prefix.env,
+                                           cwd=str(portable), stdin=subprocess.DEVNULL,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        self.wait_timer_window()
+        self.install()
+        self.assertIsNotNone(self.procs[0].poll(), "the portable copy still runs")
+        self.assertEqual(self.list_path.read_bytes(), saved)
+        self.assertEqual((portable / "varotimer.dat").read_bytes(), saved)
+        # The installed program runs in its place.
+        self.wait_timer_window(timeout_ms=120000)
+        self.assertEqual([line for line in self.wine_processes("VaroTimer.exe") if "Portable" in line], [])
+        self.assertEqual(len(self.wine_processes("VaroTimer.exe")), 1)
+
+
 class SilentInstall(InstalledCase):
     def test_install_then_the_list_lands_in_installpath_and_uninstall_keeps_it(self):
         self.install()
