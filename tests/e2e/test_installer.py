@@ -246,6 +246,40 @@ class UpgradeMeetsUnwritableFile(RunningCase):
         stop(holder)
 
 
+class UpgradeMeetsCopyOfAnotherSession(RunningCase):
+    """A copy on another desktop stands in for one in another user's
+    session: the installer's window search cannot see it, and its program
+    file cannot be written while it runs."""
+
+    def test_install_says_so_and_stops(self):
+        self.install()
+        program = self.unix(PROGRAM_DIR)
+        installed = program / "VaroTimer.exe"
+        installed.write_bytes(EXE.read_bytes() + b"an earlier build")
+        before = {p.name: p.read_bytes() for p in program.iterdir()}
+        self.procs.append(subprocess.Popen(["wine", "explorer", "/desktop=other,640x480", EXE_WIN],
+                                           env=self.prefix.env, cwd=str(program), stdin=subprocess.DEVNULL,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        self.wait_until(lambda: self.maps_of(installed), timeout=120, message="the other copy to run")
+
+        self.install(status=2)
+        self.assertEqual({p.name: p.read_bytes() for p in program.iterdir()}, before)
+        self.assertTrue(self.maps_of(installed), "the other copy was ended")
+
+    def maps_of(self, path):
+        """Processes of this prefix that have path mapped."""
+        found = []
+        marker = ("WINEPREFIX=%s\0" % self.prefix.path).encode()
+        for entry in Path("/proc").iterdir():
+            try:
+                if entry.name.isdigit() and marker in (entry / "environ").read_bytes() \
+                        and str(path) in (entry / "maps").read_text(errors="replace"):
+                    found.append(entry.name)
+            except OSError:
+                continue
+        return found
+
+
 class ListIsKept(InstalledCase):
     """The user's list is where the installed program looks, whichever copy
     kept it before."""
