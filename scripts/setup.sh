@@ -40,6 +40,13 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
   $sudo locale-gen >/dev/null
 fi
 
+# X servers of every user make their sockets in /tmp/.X11-unix; one made
+# by an earlier root-only tool without the sticky, world-writable mode keeps
+# a user's Xvfb (make run without a display) from starting.
+if [ -d /tmp/.X11-unix ] && [ "$(stat -c %a /tmp/.X11-unix)" != 1777 ]; then
+  $sudo chmod 1777 /tmp/.X11-unix
+fi
+
 # Wine's 32-bit loader. Some kernels are built or booted without 32-bit
 # execution; there the loader runs under qemu's user-mode emulation through
 # binfmt_misc. It needs qemu 8 or later (older ones ignore MAP_FIXED_NOREPLACE,

@@ -41,7 +41,9 @@ done
 ip link set lo up
 # X sockets of the sandbox's own: the displays of other sandboxes (and their
 # coming and going) stay out of sight, and every sandbox may use :0.
-mkdir -p /tmp/.X11-unix
+# Made as X makes it where it is missing: a user's X server on the host needs
+# to create its socket in it too.
+mkdir -p -m 1777 /tmp/.X11-unix
 mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix 2>/dev/null || echo "wine-sandbox: no private X socket folder" >&2
 # The X server compiles its keymap into /var/lib/xkb/server-<display>.xkm:
 # with every sandbox on display :0, two servers starting at once would read
