@@ -3,26 +3,31 @@
 # another suite of the same archive (backports) can come from the same mirror.
 # Reads sources.list, sources.list.d/*.list (one-line form) and
 # sources.list.d/*.sources (deb822 form); disabled entries and comments are
-# skipped. Exit status 1 when no enabled binary source names the suite.
+# skipped, CRLF line ends read like LF ones. Exit status 1 when no enabled
+# binary source names the suite.
 # usage: apt-mirror.sh SUITE [APT_DIR]   (APT_DIR defaults to /etc/apt)
 set -euo pipefail
 suite=$1
 dir=${2:-/etc/apt}
 
+# The file's lines without a carriage return at their end, and a line of
+# only blank space made empty: apt takes it as the end of a deb822 stanza.
+lines() { sed -e 's/\r$//' -e 's/^[[:blank:]]*$//' "$1"; }
+
 one_line() {
   # deb [option=value ...] URI SUITE COMPONENT...
-  awk -v suite="$suite" '
+  lines "$1" | awk -v suite="$suite" '
     $1 == "deb" {
       i = 2
       if ($2 ~ /^\[/) { while (i <= NF && $i !~ /\]$/) i++; i++ }
       if ($(i + 1) == suite) { print $i; exit }
-    }' "$1"
+    }'
 }
 
 deb822() {
   # Stanzas separated by blank lines; a line that starts with blank space
   # continues the field above it.
-  awk -v suite="$suite" '
+  lines "$1" | awk -v suite="$suite" '
     BEGIN { RS = ""; FS = "\n" }
     {
       types = uris = suites = enabled = key = ""
@@ -43,7 +48,7 @@ deb822() {
       if ((types " ") !~ /[ \t]deb[ \t]/ || (suites " ") !~ ("[ \t]" suite "[ \t]")) next
       n = split(uris, uri, /[ \t]+/)
       for (j = 1; j <= n; j++) if (uri[j] != "") { print uri[j]; exit }
-    }' "$1"
+    }'
 }
 
 for file in "$dir/sources.list" "$dir"/sources.list.d/*.list "$dir"/sources.list.d/*.sources; do

@@ -25,7 +25,7 @@ current && exit 0
 rm -rf "$dir.tmp"
 echo "Creating the Wine prefix template in $dir (about half a minute)..."
 # A process namespace too: if this is killed, nothing of Wine's stays behind.
-unshare --net --pid --fork --kill-child --mount-proc -- bash -c '
+"$(dirname "$0")/private-namespaces.sh" bash -c '
   set -e
   ip link set lo up
   export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" LANG=ja_JP.UTF-8

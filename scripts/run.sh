@@ -24,7 +24,16 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   displayfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+  # Until it names its display or ends; a busy machine may take many seconds.
+  for _ in $(seq 1200); do
+    [ -s "$displayfile" ] && break
+    kill -0 "${pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$displayfile" ]; then
+    echo "run: Xvfb did not start (is /tmp/.X11-unix writable for everyone? scripts/setup.sh makes it so)" >&2
+    exit 1
+  fi
   export DISPLAY=":$(cat "$displayfile")"
   rm -f "$displayfile"
   echo "No display found: started Xvfb on $DISPLAY with a Wine virtual desktop."

@@ -41,6 +41,13 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
   $sudo locale-gen >/dev/null
 fi
 
+# X servers of every user make their sockets in /tmp/.X11-unix; one made
+# by an earlier root-only tool without the sticky, world-writable mode keeps
+# a user's Xvfb (make run without a display) from starting.
+if [ -d /tmp/.X11-unix ] && [ "$(stat -c %a /tmp/.X11-unix)" != 1777 ]; then
+  $sudo chmod 1777 /tmp/.X11-unix
+fi
+
 # Wine's 32-bit loader. Some kernels are built or booted without 32-bit
 # execution; there the loader runs under qemu's user-mode emulation through
 # binfmt_misc. It needs qemu 8 or later (older ones ignore MAP_FIXED_NOREPLACE,
@@ -49,7 +56,8 @@ fi
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   echo "This kernel does not run 32-bit programs; setting up qemu user-mode emulation."
   if ! qemu-i386-static --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
-    if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    # An enabled source for it, read as apt reads it (not a commented-out line).
+    if ! "$(dirname "$0")/apt-mirror.sh" bookworm-backports >/dev/null; then
       # Backports from the mirror the machine already uses for bookworm.
       if ! mirror=$("$(dirname "$0")/apt-mirror.sh" bookworm); then
         echo "No apt source for bookworm found; add one for bookworm-backports, then run this again." >&2

@@ -24,7 +24,7 @@ if [ "${VARO_IN_SANDBOX:-}" != 1 ]; then
   # A process namespace as well: when the sandbox ends, or is killed on a
   # time-out, the kernel ends everything that was started in it, Wine's
   # services and servers included. Its mounts (the prefixes) are its own.
-  exec unshare --net --pid --fork --kill-child --mount-proc -- "$0" "$@"
+  exec "$root/scripts/private-namespaces.sh" "$0" "$@"
 fi
 
 keep=0 bare=0 prefix=""
@@ -41,7 +41,9 @@ done
 ip link set lo up
 # X sockets of the sandbox's own: the displays of other sandboxes (and their
 # coming and going) stay out of sight, and every sandbox may use :0.
-mkdir -p /tmp/.X11-unix
+# Made as X makes it where it is missing: a user's X server on the host needs
+# to create its socket in it too.
+mkdir -p -m 1777 /tmp/.X11-unix
 mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix 2>/dev/null || echo "wine-sandbox: no private X socket folder" >&2
 # The X server compiles its keymap into /var/lib/xkb/server-<display>.xkm:
 # with every sandbox on display :0, two servers starting at once would read

@@ -78,6 +78,36 @@ deb [arch=amd64 signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] file:/
                                                     "Suites: bookworm\n")
         self.assertEqual(self.mirror(), (0, "file:/srv/archive/debian"))
 
+    def test_commented_out_backports_is_not_a_source(self):
+        # setup.sh asks for bookworm-backports this way before adding a source of its own.
+        self.write("sources.list", "deb file:/srv/archive/debian bookworm main\n"
+                                   "# deb file:/srv/archive/debian bookworm-backports main\n"
+                                   "#deb file:/srv/archive/debian bookworm-backports main\n")
+        self.write("sources.list.d/backports.sources", "# Types: deb\n# URIs: file:/srv/archive/debian\n"
+                                                       "# Suites: bookworm-backports\n")
+        self.assertEqual(self.mirror("bookworm-backports"), (1, ""))
+        self.write("sources.list.d/backports.list", "deb file:/srv/archive/debian bookworm-backports main\n")
+        self.assertEqual(self.mirror("bookworm-backports"), (0, "file:/srv/archive/debian"))
+
+    def test_line_of_blank_space_ends_a_stanza(self):
+        # Merged, the second stanza's URIs would follow the first's Suites.
+        self.write("sources.list.d/debian.sources", "Types: deb\nURIs: file:/srv/other/apt\nSuites: cloud\n"
+                                                    "   \t\nTypes: deb\nURIs: file:/srv/archive/debian\n"
+                                                    "Suites: bookworm\n")
+        self.assertEqual(self.mirror(), (0, "file:/srv/archive/debian"))
+        self.assertEqual(self.mirror("cloud"), (0, "file:/srv/other/apt"))
+
+    def test_crlf_line_ends_are_read(self):
+        self.write("sources.list.d/debian.sources", "Types: deb\r\nURIs: file:/srv/archive/debian\r\n"
+                                                    "Suites: bookworm\r\nEnabled: yes\r\n\r\n"
+                                                    "Types: deb\r\nURIs: file:/srv/off/debian\r\n"
+                                                    "Suites: bookworm-updates\r\nEnabled: no\r\n")
+        self.assertEqual(self.mirror(), (0, "file:/srv/archive/debian"))
+        self.assertEqual(self.mirror("bookworm-updates"), (1, ""))
+        self.write("sources.list.d/debian.sources", "")
+        self.write("sources.list", "deb file:/srv/crlf/debian bookworm main\r\n")
+        self.assertEqual(self.mirror(), (0, "file:/srv/crlf/debian"))
+
     def test_no_source_for_the_suite(self):
         self.assertEqual(self.mirror(), (1, ""))
         self.write("sources.list.d/debian.sources", "Types: deb\nURIs: file:/srv/archive/debian\n"

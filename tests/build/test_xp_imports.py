@@ -46,7 +46,7 @@ class XpImportCheck(unittest.TestCase):
 
     def check(self, exe):
         stamp = self.dir / "check.ok"  # one for every program: each check replaces it
-        result = subprocess.run([sys.executable, str(CHECK), "--objdump", OBJDUMP, "--cc", CC,
+        result = subprocess.run([sys.executable, str(CHECK), "--objdump", OBJDUMP,
                                  "--stamp", str(stamp), str(exe)],
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, universal_newlines=True)
         return result.returncode, result.stdout + result.stderr, stamp.exists()
@@ -69,7 +69,23 @@ class XpImportCheck(unittest.TestCase):
 
     def test_function_of_a_later_system_fails(self):
         exe = self.build("later", "#define _WIN32_WINNT 0x0600\n" + WINMAIN % "GetTickCount64()")
-        self.assertRefused(exe, "imports GetTickCount64, which Windows XP SP3 does not export")
+        self.assertRefused(exe, "imports GetTickCount64, which Windows XP SP3's kernel32.dll does not export")
+
+    def test_function_the_headers_declare_but_xp_lacks_fails(self):
+        exe = self.build("declared", "#define _WIN32_WINNT 0x0600\n" + WINMAIN
+                         % "RegGetValueA(HKEY_CURRENT_USER, \"a\", \"b\", RRF_RT_ANY, 0, 0, 0)",
+                         flags=["-ladvapi32"])
+        self.assertRefused(exe, "imports RegGetValueA, which Windows XP SP3's advapi32.dll does not export")
+
+    def test_secure_runtime_function_linked_to_msvcrt_fails(self):
+        exe = self.build("secure", "#define MINGW_HAS_SECURE_API 1\n#include <string.h>\n"
+                         "int main(int argc, char **argv) { char b[8]; return strcpy_s(b, sizeof b, argv[0]); }\n")
+        self.assertRefused(exe, "imports strcpy_s, which Windows XP SP3's msvcrt.dll does not export")
+
+    def test_library_without_a_list_of_exports_fails(self):
+        exe = self.build("unlisted", "#include <windows.h>\n#include <mmsystem.h>\n" + WINMAIN % "timeGetTime()",
+                         flags=["-lwinmm"])
+        self.assertRefused(exe, "imports from WINMM.DLL, whose XP SP3 exports xp_sp3_exports.txt does not list")
 
     def test_later_subsystem_or_system_version_fails(self):
         exe = self.build("subsystem", WINMAIN % "GetTickCount()", flags=["-Wl,--subsystem,windows:6.0"])
