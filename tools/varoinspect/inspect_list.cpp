@@ -93,19 +93,31 @@ class Cp932Converter {
 };
 
 bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsShiftJisTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+void AppendHex(std::string& out, unsigned char c) {
+  static const char kHexDigits[] = "0123456789abcdef";
+  out += "\\x";
+  out += kHexDigits[c >> 4];
+  out += kHexDigits[c & 0x0F];
+}
 
 // A field as one line-safe token: control bytes and the backslash escaped,
-// so that no name can forge a column, a row or the result line. Double-byte
-// characters pass whole, their second byte being no control byte even where
-// it is a backslash.
+// so that no name can forge a column, a row or the result line. A lead byte
+// passes with the byte after it only when that is a real second byte (which
+// may be a backslash, never a control byte); a lead byte without one is
+// written as \xHH and the byte after it is escaped on its own.
 std::string Escaped(const std::string& field) {
-  static const char kHexDigits[] = "0123456789abcdef";
   std::string out;
   for (std::size_t i = 0; i < field.size(); ++i) {
     const auto c = static_cast<unsigned char>(field[i]);
-    if (IsShiftJisLeadByte(c) && i + 1 < field.size()) {
-      out += field[i];
-      out += field[++i];
+    if (IsShiftJisLeadByte(c)) {
+      if (i + 1 < field.size() && IsShiftJisTrailByte(static_cast<unsigned char>(field[i + 1]))) {
+        out += field[i];
+        out += field[++i];
+      } else {
+        AppendHex(out, c);
+      }
       continue;
     }
     switch (c) {
@@ -116,9 +128,7 @@ std::string Escaped(const std::string& field) {
       case '\0': out += "\\0"; break;
       default:
         if (c < 0x20 || c == 0x7F) {
-          out += "\\x";
-          out += kHexDigits[c >> 4];
-          out += kHexDigits[c & 0x0F];
+          AppendHex(out, c);
         } else {
           out += field[i];
         }
