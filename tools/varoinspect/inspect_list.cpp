@@ -13,6 +13,7 @@
 
 #include "remote/core/byte_source.h"
 #include "remote/core/computer_list_file.h"
+#include "remote/core/list_fingerprint.h"
 #include "tools/varoinspect/inspect.h"
 
 namespace {
@@ -170,9 +171,16 @@ int InspectList(const char* path, std::ostream& out, std::ostream& err) {
     return 1;
   }
 
-  StdioByteSource source(std::move(file), size);
+  StdioByteSource onDisk(std::move(file), size);
+  FingerprintingSource source(onDisk);
   ComputerTable rows;
-  const bool result = LoadComputerList(source, rows, std::cref(converter));
+  const ListReadOutcome outcome = ReadComputerList(source, rows, std::cref(converter));
+  // The program takes a list with bytes its reader never reached as one
+  // that did not load whole.
+  std::uint64_t unread = 0;
+  const bool readToTheEnd = source.Finish(unread).kind == ListFingerprint::Kind::kPresent;
+  const bool result = outcome == ListReadOutcome::kNotAList ||
+                      (outcome == ListReadOutcome::kFinished && readToTheEnd && unread == 0);
   for (const ComputerEntry& entry : rows.Entries()) {
     out << Escaped(entry.name) << '\t' << Escaped(entry.mac) << '\t' << Escaped(entry.port) << '\n';
   }

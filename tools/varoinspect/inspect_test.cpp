@@ -141,6 +141,11 @@ TEST_F(InspectListFile, AnswersAsTheProgramsLoadDoes) {
       {"count beyond the entries", Cat({Header(3), Entry("A"), Entry("B")}), 2, "result: FALSE"},
       {"other header", Cat({Short("PMX"), I32(1), Entry("A")}), 0, "result: TRUE"},
       {"empty file", {}, 0, "result: FALSE"},
+      // The reader's 4096-byte buffer runs empty after the first group.
+      {"bytes after the last group read",
+       Cat({Header(1), {0xFF, 4061 & 0xFF, 4061 >> 8}, Text(std::string(4061, 'n')), Short("00-11-22-33-44-55"),
+            Short("40000"), I32(1), Entry("B")}),
+       1, "result: FALSE"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
