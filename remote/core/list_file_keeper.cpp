@@ -113,6 +113,9 @@ ListFileSystem::Error ComputerListKeeper::ReadFingerprint(const std::string& pat
 
 ListFileSystem::Error ComputerListKeeper::Reread(const std::string& path, ComputerRows& rows,
                                                 const ListChange& change, ListSaveResult& result) {
+  // Unreadable at opening, the window promised a backup before the first
+  // save; that stands, and the list read now is no news of another copy.
+  const bool knewTheFile = known_.kind != ListFingerprint::Kind::kUnknown;
   ComputerTable fresh;
   const ListLoadResult again = Read(path, fresh);
   if (again.state != ListLoadState::kLoaded) {
@@ -125,11 +128,11 @@ ListFileSystem::Error ComputerListKeeper::Reread(const std::string& path, Comput
     std::vector<ComputerEntry> entries = fresh.Entries();
     result.changeMade = ApplyChange(entries, change);
     SetRows(rows, entries);
-    result.reread = true;
   } catch (const std::bad_alloc&) {
     return file_error::kNotEnoughMemory;
   }
-  keepBeforeSave_ = false;
+  result.reread = knewTheFile;
+  if (knewTheFile) keepBeforeSave_ = false;
   return file_error::kNone;
 }
 
@@ -145,7 +148,7 @@ ListSaveResult ComputerListKeeper::Save(const std::string& path, ComputerRows& r
     if (now.kind == ListFingerprint::Kind::kPresent && !SameFile(now, known_)) {
       result.error = Reread(path, rows, change, result);
       if (result.error != file_error::kNone) {
-        known_ = {ListFingerprint::Kind::kUnknown, 0, 0};
+        known_ = {ListFingerprint::Kind::kStale, 0, 0};
         return result;
       }
     }
@@ -168,7 +171,7 @@ ListSaveResult ComputerListKeeper::Save(const std::string& path, ComputerRows& r
   } else if (result.reread) {
     // The caller puts back the rows it had; the next save must read the
     // other copy's file again rather than write over it.
-    known_ = {ListFingerprint::Kind::kUnknown, 0, 0};
+    known_ = {ListFingerprint::Kind::kStale, 0, 0};
   }
   return result;
 }

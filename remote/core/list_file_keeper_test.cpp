@@ -72,9 +72,8 @@ TEST(ComputerListKeeper, FileThatDidNotLoadWholeIsKeptBeforeTheFirstSave) {
   };
   const std::vector<Case> cases = {
       {"read whole", StoredFile(), [](FakeListFiles&) {}, ListLoadState::kLoaded, fe::kNone, 2, false},
-      // Readable by the save: read then, and written back whole; nothing to keep.
       {"held open while opening, then released", StoredFile(),
-       [](FakeListFiles& f) { f.busyFor[kPath] = 11; }, ListLoadState::kUnreadable, fe::kSharingViolation, 0, false},
+       [](FakeListFiles& f) { f.busyFor[kPath] = 11; }, ListLoadState::kUnreadable, fe::kSharingViolation, 0, true},
       {"held open briefly", StoredFile(), [](FakeListFiles& f) { f.busyFor[kPath] = 3; }, ListLoadState::kLoaded,
        fe::kNone, 2, false},
       {"other header", Cat({Short("PMX"), I32(2), Entry("A"), Entry("B")}), [](FakeListFiles&) {},
@@ -100,6 +99,28 @@ TEST(ComputerListKeeper, FileThatDidNotLoadWholeIsKeptBeforeTheFirstSave) {
   }
 }
 
+// Readable by the time of the save: the list is read then and written back
+// whole, after the backup the window promised.
+TEST(ComputerListKeeper, ListUnreadableAtOpeningIsReadBySaveAndKept) {
+  FakeListFiles fs(kPath);
+  fs.files[kPath] = StoredFile();
+  fs.busyFor[kPath] = 11;
+  ComputerListKeeper keeper(fs, AsciiOrQuestionMark);
+  ComputerTable rows;
+  ASSERT_EQ(keeper.Load(kPath, rows).state, ListLoadState::kUnreadable);
+  rows.InsertRow(0, "C");
+  rows.SetText(0, 1, "0c-0c-0c-0c-0c-0c");
+  const ComputerEntry added = {"C", "0c-0c-0c-0c-0c-0c", ""};
+  const ListSaveResult saved = keeper.Save(kPath, rows, {ListChange::Kind::kAdd, {}, added});
+  EXPECT_EQ(saved.error, fe::kNone);
+  EXPECT_FALSE(saved.reread) << "no other copy's doing";
+  EXPECT_EQ(saved.backup, kBak);
+  EXPECT_EQ(fs.files[kBak], StoredFile());
+  std::vector<ComputerEntry> expected = kStored;
+  expected.insert(expected.begin(), added);
+  EXPECT_EQ(rows.Entries(), expected);
+}
+
 TEST(ComputerListKeeper, NoFileIsAFirstStart) {
   FakeListFiles fs(kPath);
   const Opening opening = OpenThenDeleteNothing(fs);
@@ -122,7 +143,6 @@ TEST(ComputerListKeeper, NothingIsWrittenWhenTheBackupCannotBeMade) {
        [](FakeListFiles& f) {
          f.busyFor[kPath] = 11;
          f.folderWritable = false;
-         f.listWritable = false;
        },
        fe::kAccessDenied},
   };

@@ -10,6 +10,7 @@ struct ListFingerprint {
   enum class Kind {
     kUnchecked,  // nothing read or written yet: a save does not compare
     kUnknown,    // could not be read: differs from every file
+    kStale,      // rows put back after a failed save: differ from every file
     kAbsent,     // no file
     kPresent,    // a file of this size and hash
   };

@@ -446,7 +446,8 @@ class RemoteListFaults(RemoteDialogCase):
         self.assertEqual(self.row_count(), 0)
         self.release(holder)
 
-        # Delete with nothing selected: the old bytes go to the backup first.
+        # Delete with nothing selected: the old bytes go to the backup first,
+        # and the list, readable now, is written back whole and shown.
         self.press(DELETE)
         texts = self.box_text(timeout_ms=60000)
         self.assertIn(MSG_BACKUP_KEPT, "\n".join(texts or []))
@@ -454,7 +455,8 @@ class RemoteListFaults(RemoteDialogCase):
         self.dismiss_box()
         backup = self.prefix.app_dir / "varotimer.dat.bak"
         self.assertEqual(backup.read_bytes(), original)
-        self.expect_file(list_file())
+        self.expect_file(original)
+        self.wait_for(self.row_count, 2, message="the list read at the save")
         lost = sum(1 for entry in self.STORED if list_file(entry)[8:] not in backup.read_bytes())
         print("held at opening, released before a Delete: entries lost: %d" % lost)
         self.assertEqual(lost, 0)
