@@ -191,6 +191,30 @@ TEST_F(ListControlFixture, DoubleByteNamesReadBackWhole) {
   EXPECT_EQ(Rows(), saved);
 }
 
+// A list control that keeps its texts as UTF-16 may answer the ANSI
+// get-text with the text's length in characters, not bytes. Wine's answers
+// in bytes; this puts the character count in its place.
+WNDPROC g_listProc = nullptr;
+
+LRESULT CALLBACK AnswersInCharacters(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT answer = ::CallWindowProcA(g_listProc, hwnd, message, wParam, lParam);
+  if (message != LVM_GETITEMTEXTA) return answer;
+  const auto* item = reinterpret_cast<const LVITEMA*>(lParam);
+  return ::MultiByteToWideChar(CP_ACP, 0, item->pszText, -1, nullptr, 0) - 1;
+}
+
+TEST_F(ListControlFixture, DoubleByteNamesReadBackWholeWhereTheAnswerCountsCharacters) {
+  if (::GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+  std::string katakana;
+  for (int i = 0; i < 10; ++i) katakana += "\x83\x52";
+  AddRow(katakana, "00-11-22-33-44-55", "40000");
+  g_listProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+      m_list.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnswersInCharacters)));
+  const std::string read = m_list.GetItemText(0, 0);
+  ::SetWindowLongPtrA(m_list.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+  EXPECT_EQ(read, katakana);
+}
+
 TEST_F(ListControlFixture, FailedReplaceKeepsTheOldFileWhole) {
   WriteAll(m_path, kOneEntryFile);
   AddRow("new", "66-77-88-99-AA-BB", "40000");
