@@ -1,20 +1,24 @@
 #include "afx/listctrl.h"
 
+#include <algorithm>
 #include <vector>
 
 std::string CListCtrl::GetItemText(int item, int subItem) const {
-  // The control does not tell a text's length: grow the buffer until the
-  // text no longer fills it.
+  // The control does not tell a text's length, and what the ANSI message
+  // answers is not a byte count where the text is kept as UTF-16 (a
+  // double-byte character is one there). The terminating zero is: grow the
+  // buffer until the text ends well inside it, as a cut may drop half a
+  // double-byte character and leave the text one byte short of full.
   std::vector<char> buffer(256);
   for (;;) {
+    std::fill(buffer.begin(), buffer.end(), '\0');
     LVITEMA lvi = {};
     lvi.iSubItem = subItem;
     lvi.pszText = buffer.data();
     lvi.cchTextMax = static_cast<int>(buffer.size());
-    const int copied = static_cast<int>(
-        SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi)));
-    if (copied < 0) return {};
-    if (static_cast<size_t>(copied) < buffer.size() - 1) return std::string(buffer.data(), static_cast<size_t>(copied));
+    SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lvi));
+    const auto length = static_cast<std::size_t>(std::find(buffer.begin(), buffer.end(), '\0') - buffer.begin());
+    if (length + 2 < buffer.size()) return std::string(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
 }

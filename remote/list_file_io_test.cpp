@@ -163,6 +163,58 @@ TEST_F(ListControlFixture, Utf16TextLoadsInTheAnsiCodePage) {
   EXPECT_EQ(m_list.GetItemText(0, 0), "PC\x83\x52");
 }
 
+// The control keeps its texts as UTF-16: the ANSI get-text answers with a
+// count that is no byte count for double-byte names, and a buffer cut may
+// fall inside a character. Lengths around the first buffer of 256 bytes.
+TEST_F(ListControlFixture, DoubleByteNamesReadBackWhole) {
+  if (::GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+  const std::string ko = "\x83\x52";  // one katakana, two bytes
+  std::vector<std::string> names;
+  for (int characters : {1, 126, 127, 128, 129, 200, 300}) {
+    std::string name;
+    for (int i = 0; i < characters; ++i) name += ko;
+    names.push_back(name);
+    names.push_back("a" + name);  // an odd byte count: a cut lands inside a character
+  }
+  for (const std::string& name : names) AddRow(name, ko + "-" + name, "40000");
+  for (std::size_t row = 0; row < names.size(); ++row) {
+    SCOPED_TRACE(names[row].size());
+    EXPECT_EQ(m_list.GetItemText(static_cast<int>(row), 0), names[row]);
+    EXPECT_EQ(m_list.GetItemText(static_cast<int>(row), 1), ko + "-" + names[row]);
+  }
+  // And through the list file: saved and loaded back unchanged.
+  ListCtrlRows rows(m_list);
+  ASSERT_TRUE(SaveListFile(m_path, rows));
+  const auto saved = Rows();
+  m_list.DeleteAllItems();
+  EXPECT_TRUE(LoadListFile(m_path, rows));
+  EXPECT_EQ(Rows(), saved);
+}
+
+// A list control that keeps its texts as UTF-16 may answer the ANSI
+// get-text with the text's length in characters, not bytes. Wine's answers
+// in bytes; this puts the character count in its place.
+WNDPROC g_listProc = nullptr;
+
+LRESULT CALLBACK AnswersInCharacters(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT answer = ::CallWindowProcA(g_listProc, hwnd, message, wParam, lParam);
+  if (message != LVM_GETITEMTEXTA) return answer;
+  const auto* item = reinterpret_cast<const LVITEMA*>(lParam);
+  return ::MultiByteToWideChar(CP_ACP, 0, item->pszText, -1, nullptr, 0) - 1;
+}
+
+TEST_F(ListControlFixture, DoubleByteNamesReadBackWholeWhereTheAnswerCountsCharacters) {
+  if (::GetACP() != 932) GTEST_SKIP() << "needs code page 932";
+  std::string katakana;
+  for (int i = 0; i < 10; ++i) katakana += "\x83\x52";
+  AddRow(katakana, "00-11-22-33-44-55", "40000");
+  g_listProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+      m_list.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnswersInCharacters)));
+  const std::string read = m_list.GetItemText(0, 0);
+  ::SetWindowLongPtrA(m_list.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+  EXPECT_EQ(read, katakana);
+}
+
 TEST_F(ListControlFixture, FailedReplaceKeepsTheOldFileWhole) {
   WriteAll(m_path, kOneEntryFile);
   AddRow("new", "66-77-88-99-AA-BB", "40000");

@@ -32,6 +32,9 @@ std::string FullPathOf(const std::string& path) {
 }  // namespace
 
 void ShowListLoadProblem(const ListLoadResult& load, const std::string& listPath) {
+  if (!load.recoveredFrom.empty()) {
+    AfxMessageBox(FormatStringId(IDS_LIST_RECOVERED, FullPathOf(load.recoveredFrom).c_str()).c_str(), MB_OK);
+  }
   switch (load.state) {
     case ListLoadState::kUnreadable:
       AfxMessageBox(FormatStringId(IDS_LIST_UNREADABLE, load.error, FullPathOf(listPath).c_str()).c_str(), MB_OK);
@@ -50,6 +53,18 @@ void ShowListLoadProblem(const ListLoadResult& load, const std::string& listPath
 
 void ShowListSaveFailed(unsigned long error, const std::string& listPath) {
   AfxMessageBox(FormatStringId(IDS_LIST_SAVE_FAILED, error, FullPathOf(listPath).c_str()).c_str(), MB_OK);
+}
+
+void ShowListChangedElsewhere(bool changeMade) {
+  AfxMessageBox(changeMade ? IDS_LIST_CHANGED_ELSEWHERE : IDS_LIST_CHANGE_NOT_MADE, MB_OK);
+}
+
+void ShowListLeftAside(unsigned long error, const std::string& leftAside) {
+  AfxMessageBox(FormatStringId(IDS_LIST_LEFT_ASIDE, error, FullPathOf(leftAside).c_str()).c_str(), MB_OK);
+}
+
+void ShowListBackupFailed(unsigned long error, const std::string& backupPath) {
+  AfxMessageBox(FormatStringId(IDS_LIST_BACKUP_FAILED, error, FullPathOf(backupPath).c_str()).c_str(), MB_OK);
 }
 
 void ShowListBackupKept(const std::string& backupPath) {

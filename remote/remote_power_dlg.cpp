@@ -83,7 +83,8 @@ BOOL CRemotePowerDlg::OnInitDialog() {
   SetUpColumns();
   m_list.SetExtendedStyle(m_list.GetExtendedStyle() | kListExtendedStyles);
   SerializeComputerList(FALSE);
-  if (m_listLoad.state != ListLoadState::kLoaded && m_listLoad.state != ListLoadState::kNoFile) {
+  if ((m_listLoad.state != ListLoadState::kLoaded && m_listLoad.state != ListLoadState::kNoFile) ||
+      !m_listLoad.recoveredFrom.empty()) {
     ::PostMessageA(m_hWnd, kMsgShowListLoadProblem, 0, 0);
   }
 
@@ -111,7 +112,8 @@ void CRemotePowerDlg::SetUpColumns() {
 BOOL CRemotePowerDlg::SerializeComputerList(BOOL bStore) {
   ListCtrlRows rows(m_list);
   if (bStore) {
-    m_listSave = m_listKeeper.Save(m_strListPath, rows);
+    m_listSave = m_listKeeper.Save(m_strListPath, rows, m_pendingChange);
+    m_pendingChange = {};
     if (m_listSave.error != 0) return FALSE;
   } else {
     m_listLoad = m_listKeeper.Load(m_strListPath, rows);
@@ -131,12 +133,20 @@ LRESULT CRemotePowerDlg::OnShowListLoadProblem(WPARAM, LPARAM) {
   return 0;
 }
 
-void CRemotePowerDlg::SaveChange() {
+void CRemotePowerDlg::SaveChange(const ListChange& change) {
+  m_pendingChange = change;
   if (SerializeComputerList(TRUE)) {
+    if (m_listSave.reread) ShowListChangedElsewhere(m_listSave.changeMade);
     if (!m_listSave.backup.empty()) ShowListBackupKept(m_listSave.backup);
     return;
   }
-  ShowListSaveFailed(m_listSave.error, m_strListPath);
+  if (!m_listSave.backupRefused.empty()) {
+    ShowListBackupFailed(m_listSave.error, m_listSave.backupRefused);
+  } else if (!m_listSave.leftAside.empty()) {
+    ShowListLeftAside(m_listSave.error, m_listSave.leftAside);
+  } else {
+    ShowListSaveFailed(m_listSave.error, m_strListPath);
+  }
   ListCtrlRows rows(m_list);
   SetRows(rows, m_savedRows);
 }
@@ -144,6 +154,11 @@ void CRemotePowerDlg::SaveChange() {
 bool CRemotePowerDlg::AnyMacPartEmpty() const {
   return m_strMac1.empty() || m_strMac2.empty() || m_strMac3.empty() || m_strMac4.empty() || m_strMac5.empty() ||
          m_strMac6.empty();
+}
+
+ComputerEntry CRemotePowerDlg::SavedRow(int row) const {
+  return row >= 0 && static_cast<std::size_t>(row) < m_savedRows.size() ? m_savedRows[static_cast<std::size_t>(row)]
+                                                                          : ComputerEntry{};
 }
 
 std::string CRemotePowerDlg::JoinedMacText() const {
@@ -195,11 +210,15 @@ void CRemotePowerDlg::OnAddEntry() {
   m_list.InsertItem(0, m_strName.c_str());
   m_list.SetItemText(0, kColumnMac, macText.c_str());
   m_list.SetItemText(0, kColumnPort, m_strPort.c_str());
-  SaveChange();
+  ListChange change;
+  change.kind = ListChange::Kind::kAdd;
+  change.after = {m_strName, macText, m_strPort};
+  SaveChange(change);
 }
 
 void CRemotePowerDlg::OnUpdateEntry() {
   UpdateData(TRUE);
+  ListChange change;
   for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(row, LVNI_SELECTED)) {
     // The new name stays in the row even when the address turns out incomplete.
     m_list.SetItemText(row, kColumnName, m_strName.c_str());
@@ -209,16 +228,22 @@ void CRemotePowerDlg::OnUpdateEntry() {
     }
     m_list.SetItemText(row, kColumnMac, JoinedMacText().c_str());
     m_list.SetItemText(row, kColumnPort, m_strPort.c_str());
+    change.kind = ListChange::Kind::kUpdate;
+    change.before = SavedRow(row);
+    change.after = {m_strName, JoinedMacText(), m_strPort};
   }
-  SaveChange();
+  SaveChange(change);
 }
 
 void CRemotePowerDlg::OnDeleteEntry() {
   // Rows move up after a delete, so each search starts from the top again.
+  ListChange change;
   for (int row = m_list.GetNextItem(-1, LVNI_SELECTED); row != -1; row = m_list.GetNextItem(-1, LVNI_SELECTED)) {
     if (!m_list.DeleteItem(row)) break;
+    change.kind = ListChange::Kind::kDelete;
+    change.before = SavedRow(row);
   }
-  SaveChange();
+  SaveChange(change);
 }
 
 void CRemotePowerDlg::OnClickList(NMHDR*, LRESULT* result) {

@@ -58,13 +58,18 @@ class CRemotePowerDlg : public CDialog {
   // Moves on to the next field once part holds two bytes.
   void OnMacPartChanged(const std::string& part);
   void AdvanceToNextField();
-  // Saves the list after a change. When that fails the user is told, and the
-  // rows go back to what was last loaded or saved: what the file still holds.
-  void SaveChange();
+  // Saves the list after change. When another copy had changed the file,
+  // the rows show what it held with change made on it, and the user is told
+  // once. When the save fails the user is told, and the rows go back to what
+  // was last loaded or saved.
+  void SaveChange(const ListChange& change);
+  // The row as last loaded or saved, for a change made on it since.
+  ComputerEntry SavedRow(int row) const;
 
   WinListFileSystem m_listFiles;
   ComputerListKeeper m_listKeeper;
   ListLoadResult m_listLoad = {ListLoadState::kNoFile, 0};
   ListSaveResult m_listSave;
+  ListChange m_pendingChange;  // what the next store makes again on a file changed meanwhile
   std::vector<ComputerEntry> m_savedRows;
 };

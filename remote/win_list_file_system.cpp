@@ -1,7 +1,10 @@
 #include "remote/win_list_file_system.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
+#include "remote/list_file_mutex.h"
 #include "remote/win_file_byte_source.h"
 #include "remote/win_handle.h"
 
@@ -152,5 +155,27 @@ ListFileSystem::Error WinListFileSystem::OverwriteInPlace(const std::string& pat
 }
 
 void WinListFileSystem::RemoveFile(const std::string& path) { ::DeleteFileA(path.c_str()); }
+
+std::vector<std::string> WinListFileSystem::FindLeftovers(const std::string& listPath) {
+  std::string folder = FolderOf(listPath);
+  if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  std::vector<std::pair<ULONGLONG, std::string>> found;
+  WIN32_FIND_DATAA data;
+  HANDLE search = ::FindFirstFileA((folder + kUniquePrefix + "*.tmp").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const ULONGLONG written = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                              data.ftLastWriteTime.dwLowDateTime;
+    found.emplace_back(written, folder + data.cFileName);
+  } while (::FindNextFileA(search, &data));
+  ::FindClose(search);
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<std::string> paths;
+  for (const auto& file : found) paths.push_back(file.second);
+  return paths;
+}
+
+std::unique_ptr<ListFileLock> WinListFileSystem::LockList(const std::string& path) { return LockListFile(path); }
 
 void WinListFileSystem::Pause(unsigned milliseconds) { ::Sleep(milliseconds); }

@@ -16,6 +16,8 @@ class WinListFileSystem : public ListFileSystem {
   Error MoveIfAbsent(const std::string& source, const std::string& target) override;
   Error OverwriteInPlace(const std::string& path, const Bytes& bytes) override;
   void RemoveFile(const std::string& path) override;
+  std::vector<std::string> FindLeftovers(const std::string& listPath) override;
+  std::unique_ptr<ListFileLock> LockList(const std::string& path) override;
   void Pause(unsigned milliseconds) override;
 
  protected:

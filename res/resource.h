@@ -28,6 +28,11 @@
 #define IDS_LIST_BACKUP_KEPT 120
 #define IDS_WAKE_SEND_FAILED 121
 #define IDS_POWER_REFUSED 122  // %s: the system's description, %lu: its number
+#define IDS_LIST_CHANGED_ELSEWHERE 123
+#define IDS_LIST_CHANGE_NOT_MADE 124
+#define IDS_LIST_BACKUP_FAILED 125  // %lu: the system's error, %s: the backup's path
+#define IDS_LIST_LEFT_ASIDE 126     // %lu: the system's error, %s: where the old list is
+#define IDS_LIST_RECOVERED 127      // %s: where the list was found
 
 // Timer dialog controls.
 #define IDC_DAYLIST 1000

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "remote/core/file_errors.h"
 #include "remote/core/list_file_system.h"
@@ -27,8 +28,13 @@ class FakeListFiles : public ListFileSystem {
   bool renameFails = false;
   int uniqueNamesLeft = -1;           // how many more unique files can be made; -1: any number
   std::size_t writeLimit = SIZE_MAX;  // writes of more bytes stop there and fail
+  std::size_t maxPath = SIZE_MAX;     // longer names are refused as the system does
   std::function<void()> duringWrite;  // runs once, inside the next write of a new file
   unsigned pausedMs = 0;
+  std::function<void()> duringPause;  // runs in each pause, as another program would meanwhile
+  bool lockAvailable = true;  // false: no lock across copies can be had
+  int locksTaken = 0;
+  int locksHeld = 0;
 
   explicit FakeListFiles(std::string listPath) : list_(std::move(listPath)) {}
 
@@ -45,6 +51,7 @@ class FakeListFiles : public ListFileSystem {
     if (Busy(source)) return file_error::kSharingViolation;
     if (!Has(source)) return file_error::kFileNotFound;
     if (source == list_ && !listReadable) return file_error::kAccessDenied;
+    if (target.size() > maxPath) return file_error::kPathNotFound;
     if (Has(target)) return file_error::kFileExists;
     if (!folderWritable) return file_error::kAccessDenied;
     files[target] = files[source];
@@ -66,7 +73,7 @@ class FakeListFiles : public ListFileSystem {
   }
   Error ReplaceKeepingAttributes(const std::string& target, const std::string& replacement,
                                  const std::string& aside) override {
-    if (Busy(target)) return file_error::kSharingViolation;
+    if (Busy(target) || Busy(replacement)) return file_error::kSharingViolation;
     if (!Has(target)) return file_error::kFileNotFound;
     if (replaceAnswer == file_error::kUnableToMoveReplacement2) {
       Move(target, aside);
@@ -108,9 +115,37 @@ class FakeListFiles : public ListFileSystem {
     files.erase(path);
     attributes.erase(path);
   }
-  void Pause(unsigned milliseconds) override { pausedMs += milliseconds; }
+  std::vector<std::string> FindLeftovers(const std::string& listPath) override {
+    const std::string folder = listPath.substr(0, listPath.find_last_of('\\') + 1);
+    std::vector<std::string> found;
+    for (const auto& file : files) {
+      const std::string& name = file.first;
+      if (name.rfind(folder + "vt", 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
+        found.insert(found.begin(), name);
+      }
+    }
+    return found;
+  }
+  std::unique_ptr<ListFileLock> LockList(const std::string&) override {
+    if (!lockAvailable) return nullptr;
+    ++locksTaken;
+    return std::make_unique<Lock>(locksHeld);
+  }
+  void Pause(unsigned milliseconds) override {
+    pausedMs += milliseconds;
+    if (duringPause) duringPause();
+  }
 
  private:
+  class Lock : public ListFileLock {
+   public:
+    explicit Lock(int& held) : held_(held) { ++held_; }
+    ~Lock() override { --held_; }
+
+   private:
+    int& held_;
+  };
+
   bool Busy(const std::string& path) {
     auto it = busyFor.find(path);
     if (it == busyFor.end() || it->second == 0) return false;

@@ -9,6 +9,7 @@ constexpr unsigned long kFileNotFound = 2;
 constexpr unsigned long kPathNotFound = 3;
 constexpr unsigned long kAccessDenied = 5;
 constexpr unsigned long kNotEnoughMemory = 8;
+constexpr unsigned long kReadFault = 30;
 constexpr unsigned long kSharingViolation = 32;
 constexpr unsigned long kLockViolation = 33;
 constexpr unsigned long kFileExists = 80;

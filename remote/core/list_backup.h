@@ -10,5 +10,7 @@ std::string BackupPathFor(const std::string& listPath, int number);
 
 // Copies the list file to the first backup name not yet taken, so that no
 // earlier backup is ever overwritten; kept receives its path. When the list
-// file has gone meanwhile there is nothing to keep: 0 with kept empty.
-ListFileSystem::Error KeepBackup(const std::string& listPath, ListFileSystem& files, std::string& kept);
+// file has gone meanwhile there is nothing to keep: 0 with kept empty. When
+// the copy fails, refused receives the backup name it was refused for.
+ListFileSystem::Error KeepBackup(const std::string& listPath, ListFileSystem& files, std::string& kept,
+                                 std::string& refused);

@@ -99,6 +99,28 @@ TEST(ComputerListKeeper, FileThatDidNotLoadWholeIsKeptBeforeTheFirstSave) {
   }
 }
 
+// Readable by the time of the save: the list is read then and written back
+// whole, after the backup the window promised.
+TEST(ComputerListKeeper, ListUnreadableAtOpeningIsReadBySaveAndKept) {
+  FakeListFiles fs(kPath);
+  fs.files[kPath] = StoredFile();
+  fs.busyFor[kPath] = 11;
+  ComputerListKeeper keeper(fs, AsciiOrQuestionMark);
+  ComputerTable rows;
+  ASSERT_EQ(keeper.Load(kPath, rows).state, ListLoadState::kUnreadable);
+  rows.InsertRow(0, "C");
+  rows.SetText(0, 1, "0c-0c-0c-0c-0c-0c");
+  const ComputerEntry added = {"C", "0c-0c-0c-0c-0c-0c", ""};
+  const ListSaveResult saved = keeper.Save(kPath, rows, {ListChange::Kind::kAdd, {}, added});
+  EXPECT_EQ(saved.error, fe::kNone);
+  EXPECT_FALSE(saved.reread) << "no other copy's doing";
+  EXPECT_EQ(saved.backup, kBak);
+  EXPECT_EQ(fs.files[kBak], StoredFile());
+  std::vector<ComputerEntry> expected = kStored;
+  expected.insert(expected.begin(), added);
+  EXPECT_EQ(rows.Entries(), expected);
+}
+
 TEST(ComputerListKeeper, NoFileIsAFirstStart) {
   FakeListFiles fs(kPath);
   const Opening opening = OpenThenDeleteNothing(fs);
@@ -164,6 +186,110 @@ TEST(ComputerListKeeper, ListGoneBeforeTheSaveLeavesNothingToKeep) {
   EXPECT_EQ(opening.save.error, fe::kNone);
   EXPECT_EQ(opening.save.backup, "");
   EXPECT_EQ(fs.files[kPath], Header(0));
+}
+
+// Each way the backup can be refused: nothing is written, and the result
+// names the backup, not the list file, as what failed.
+TEST(ComputerListKeeper, RefusedBackupIsNamedAndNothingIsWritten) {
+  const std::string longPath = "C:\\" + std::string(240, 'd') + "\\varotimer.dat";  // 257 bytes
+  const struct {
+    const char* what;
+    std::string path;
+    std::function<void(FakeListFiles&)> fault;
+    ListFileSystem::Error error;
+  } cases[] = {
+      {"folder refuses new files, list writable", kPath, [](FakeListFiles& f) { f.folderWritable = false; },
+       fe::kAccessDenied},
+      // The list's path fits in MAX_PATH, its backup's does not (as from an
+      // older registry value): "path not found" then speaks of the backup's
+      // name, and the list is still there.
+      {"backup name too long", longPath, [](FakeListFiles& f) { f.maxPath = 259; }, fe::kPathNotFound},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeListFiles fs(c.path);
+    const Bytes damaged = Cat({Header(3), Entry("A")});
+    fs.files[c.path] = damaged;
+    c.fault(fs);
+    ComputerListKeeper keeper(fs, AsciiOrQuestionMark);
+    ComputerTable rows;
+    ASSERT_EQ(keeper.Load(c.path, rows).state, ListLoadState::kIncomplete);
+    rows.InsertRow(0, "new");
+    const ListSaveResult saved = keeper.Save(c.path, rows, {ListChange::Kind::kAdd, {}, {"new", "", ""}});
+    EXPECT_EQ(saved.error, c.error);
+    EXPECT_EQ(saved.backupRefused, c.path + ".bak");
+    EXPECT_EQ(saved.backup, "");
+    EXPECT_EQ(fs.files[c.path], damaged);
+    EXPECT_EQ(fs.files.size(), 1u);
+  }
+}
+
+// A replace that stopped half way (error 1177) where nothing could be moved
+// back leaves the old list only in the aside file: the save says where, and
+// the next opening finds it there.
+TEST(ComputerListKeeper, OldListLeftAsideIsNamedAndFoundAtTheNextLoad) {
+  for (bool canMoveBackLater : {true, false}) {
+    SCOPED_TRACE(canMoveBackLater ? "moved back at the load" : "read where it is");
+    FakeListFiles fs(kPath);
+    fs.files[kPath] = StoredFile();
+    fs.files["C:\\VaroTimer\\vt~0001.tmp"] = {};  // an empty one a crash left: no list
+    fs.replaceAnswer = fe::kUnableToMoveReplacement2;
+    fs.renameFails = true;
+    ComputerListKeeper first(fs, AsciiOrQuestionMark);
+    ComputerTable rows;
+    ASSERT_EQ(first.Load(kPath, rows).state, ListLoadState::kLoaded);
+    rows.InsertRow(0, "new");
+    const ListSaveResult failed = first.Save(kPath, rows, {ListChange::Kind::kAdd, {}, {"new", "", ""}});
+    EXPECT_EQ(failed.error, fe::kUnableToMoveReplacement2);
+    ASSERT_FALSE(fs.Has(kPath));
+    ASSERT_NE(failed.leftAside, "");
+    EXPECT_EQ(fs.files[failed.leftAside], StoredFile());
+
+    fs.replaceAnswer = fe::kNone;
+    fs.renameFails = !canMoveBackLater;
+    ComputerListKeeper next(fs, AsciiOrQuestionMark);
+    ComputerTable shown;
+    const ListLoadResult load = next.Load(kPath, shown);
+    EXPECT_EQ(load.state, ListLoadState::kLoaded);
+    EXPECT_EQ(load.recoveredFrom, failed.leftAside);
+    EXPECT_EQ(shown.Entries(), kStored);
+    EXPECT_EQ(fs.Has(kPath), canMoveBackLater);
+    EXPECT_EQ(fs.Has(failed.leftAside), !canMoveBackLater) << "kept until it is the list again";
+    fs.renameFails = false;
+    EXPECT_EQ(next.Save(kPath, shown).error, fe::kNone);
+    EXPECT_EQ(fs.files[kPath], StoredFile());
+  }
+}
+
+TEST(ComputerListKeeper, NoListAndNoLeftoverIsAFirstStart) {
+  FakeListFiles fs(kPath);
+  fs.files["C:\\VaroTimer\\vt~0001.tmp"] = Text("junk");
+  fs.files["C:\\VaroTimer\\vt~0002.tmp"] = Header(0);  // a list of nothing: nothing to bring back
+  ComputerListKeeper keeper(fs, AsciiOrQuestionMark);
+  ComputerTable rows;
+  const ListLoadResult load = keeper.Load(kPath, rows);
+  EXPECT_EQ(load.state, ListLoadState::kNoFile);
+  EXPECT_EQ(load.recoveredFrom, "");
+  EXPECT_FALSE(fs.Has(kPath));
+}
+
+// The reader stops where its 4096-byte buffer ran empty between two groups.
+TEST(ComputerListKeeper, BytesLeftUnreadMakeTheLoadIncomplete) {
+  const Bytes longNamePrefix = {0xFF, 4061 & 0xFF, 4061 >> 8};
+  const Bytes group = Cat({Header(1), longNamePrefix, Text(std::string(4061, 'n')), Short("00-11-22-33-44-55"),
+                           Short("40000")});
+  ASSERT_EQ(group.size(), 4096u);
+  const Bytes file = Cat({group, I32(1), Entry("B")});
+  FakeListFiles fs(kPath);
+  fs.files[kPath] = file;
+  ComputerListKeeper keeper(fs, AsciiOrQuestionMark);
+  ComputerTable rows;
+  EXPECT_EQ(keeper.Load(kPath, rows).state, ListLoadState::kIncomplete);
+  EXPECT_EQ(rows.Entries().size(), 1u) << "the group after the buffer's end is never read";
+  const ListSaveResult saved = keeper.Save(kPath, rows);
+  EXPECT_EQ(saved.error, fe::kNone);
+  EXPECT_EQ(saved.backup, kBak);
+  EXPECT_EQ(fs.files[kBak], file);
 }
 
 TEST(ComputerRowsCopy, SetRowsRestoresWhatCopyRowsTook) {

@@ -13,7 +13,7 @@ Error OverwriteRetrying(const std::string& listPath, const ListFileSystem::Bytes
 // The replace found the list file renamed aside and could not put the new
 // one in its place: finish the move, or else bring the old file back.
 Error FinishInterruptedReplace(const std::string& listPath, const std::string& temporary, const std::string& aside,
-                               Error error, ListFileSystem& files) {
+                               Error error, ListFileSystem& files, std::string* leftAside) {
   if (RetryWhileBusy(files, [&] { return files.MoveOver(temporary, listPath); }) == file_error::kNone) {
     files.RemoveFile(aside);
     return file_error::kNone;
@@ -21,14 +21,17 @@ Error FinishInterruptedReplace(const std::string& listPath, const std::string& t
   files.RemoveFile(temporary);
   // The old bytes go back only where no list is: another copy of the program
   // may have saved its own meanwhile, and that one has told its user so.
-  // When the old file can't go back, it stays aside: never removed.
-  RetryWhileBusy(files, [&] { return files.MoveIfAbsent(aside, listPath); });
+  // When the old file can't go back, it stays aside: never removed, and
+  // the caller says where it is.
+  const Error movedBack = RetryWhileBusy(files, [&] { return files.MoveIfAbsent(aside, listPath); });
+  if (movedBack != file_error::kNone && leftAside) *leftAside = aside;
   return error;
 }
 
 }  // namespace
 
-Error SaveListBytes(const std::string& listPath, const ListFileSystem::Bytes& bytes, ListFileSystem& files) {
+Error SaveListBytes(const std::string& listPath, const ListFileSystem::Bytes& bytes, ListFileSystem& files,
+                    std::string* leftAside) {
   std::string temporary;
   const Error created = files.CreateUniqueFile(listPath, temporary);
   // A folder where only the list file may be written.
@@ -57,14 +60,16 @@ Error SaveListBytes(const std::string& listPath, const ListFileSystem::Bytes& by
     return replaced;
   }
   if (replaced == file_error::kUnableToMoveReplacement2 && !aside.empty()) {
-    return FinishInterruptedReplace(listPath, temporary, aside, replaced, files);
+    return FinishInterruptedReplace(listPath, temporary, aside, replaced, files, leftAside);
   }
   if (!aside.empty()) files.RemoveFile(aside);
-  // Held open by another program for longer than the retries: a rename or a
-  // write would meet the same.
+  // Held open by another program for longer than the retries: the list
+  // file, or only the new one (a virus scanner reading it). One write in
+  // place tells which, as it opens the list file alone: held, it fails at
+  // once and the list stays as it was.
   if (file_error::IsBusy(replaced)) {
     files.RemoveFile(temporary);
-    return replaced;
+    return files.OverwriteInPlace(listPath, bytes) == file_error::kNone ? file_error::kNone : replaced;
   }
   // Nothing moved: no list file yet, or a file system whose replace is
   // missing or refused. A plain rename, then the write in place.

@@ -11,6 +11,7 @@
 // list file in place, which puts the old bytes back when it fails part way.
 // Returns 0 when the list file holds the bytes; otherwise the first error,
 // and the list file's old bytes are still in it (or, should even putting
-// them back fail, in the aside file the replace left).
+// them back fail, in the aside file the replace left: its path goes to
+// leftAside).
 ListFileSystem::Error SaveListBytes(const std::string& listPath, const ListFileSystem::Bytes& bytes,
-                                    ListFileSystem& files);
+                                    ListFileSystem& files, std::string* leftAside = nullptr);

@@ -73,6 +73,8 @@ TEST(SaveListBytes, EveryFaultLeavesTheOldOrTheNewListWhole) {
        true},
       {"list held open for good", [](FakeListFiles& f) { f.busyFor[kPath] = 1000; }, true, fe::kSharingViolation,
        false, true},
+      {"new file held by a virus scanner: in place",
+       [](FakeListFiles& f) { f.busyFor["C:\\VaroTimer\\vt1.tmp"] = 1000; }, true, fe::kNone, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -15,3 +15,11 @@ ListFileSystem::Error RetryWhileBusy(ListFileSystem& files, const std::function<
   }
   return error;
 }
+
+ListFileSystem::Error OpenRetryingWhileBusy(ListFileSystem& files, const std::string& path,
+                                            std::unique_ptr<ByteSource>& file) {
+  return RetryWhileBusy(files, [&] {
+    file.reset();
+    return files.OpenForReading(path, file);
+  });
+}

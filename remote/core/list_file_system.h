@@ -9,6 +9,13 @@
 
 #include "remote/core/byte_source.h"
 
+// Held while one copy of the program reads, changes and writes the list;
+// released when destroyed.
+class ListFileLock {
+ public:
+  virtual ~ListFileLock() = default;
+};
+
 class ListFileSystem {
  public:
   // 0 on success, otherwise the system's error number (see file_errors.h).
@@ -41,6 +48,16 @@ class ListFileSystem {
   // overwritten is put back.
   virtual Error OverwriteInPlace(const std::string& path, const Bytes& bytes) = 0;
   virtual void RemoveFile(const std::string& path) = 0;
+  // The files a save's replace makes beside the list file (its temporary
+  // and aside files), newest first: where an old list is left when a
+  // replace stopped half way and nothing could be moved back.
+  virtual std::vector<std::string> FindLeftovers(const std::string& listPath) = 0;
+  // Makes the list file's read-change-write step exclusive against every
+  // other copy of the program, in every logon session, until the lock is
+  // destroyed. Null when no such lock can be had: then the check before
+  // each save still keeps what another copy saved, only not against a save
+  // at the very same moment.
+  virtual std::unique_ptr<ListFileLock> LockList(const std::string& path) = 0;
   // Waits before the next try of a busy file.
   virtual void Pause(unsigned milliseconds) = 0;
 };
@@ -48,3 +65,7 @@ class ListFileSystem {
 // Runs attempt again while it answers that another program holds the file,
 // for about a second in all; returns the last answer.
 ListFileSystem::Error RetryWhileBusy(ListFileSystem& files, const std::function<ListFileSystem::Error()>& attempt);
+
+// Opens path for reading, tried again while another program holds it.
+ListFileSystem::Error OpenRetryingWhileBusy(ListFileSystem& files, const std::string& path,
+                                            std::unique_ptr<ByteSource>& file);

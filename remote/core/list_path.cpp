@@ -23,6 +23,6 @@ std::string ResolveListPath(const InstallPathBuffer& installPath,
   // An empty buffer means no value was found; it never names a directory.
   if (directory.empty() || !isExistingDirectory || !isExistingDirectory(directory)) return kDefaultListPath;
   std::string path = directory + '\\' + kListFileName;
-  if (path.size() + 1 > kMaxPathBytes) return kDefaultListPath;
+  if (path.size() + kLongestBackupSuffix + 1 > kMaxPathBytes) return kDefaultListPath;
   return path;
 }

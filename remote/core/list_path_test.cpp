@@ -16,10 +16,13 @@ InstallPathBuffer BufferWith(const std::string& text) {
 }
 
 TEST(ListPath, DirectoryValueOrDefault) {
-  const std::string longest(245, 'd');  // with "\varotimer.dat" and the zero: 260
-  const std::string tooLong(246, 'd');
+  // With "\varotimer.dat", the longest backup suffix ".999.bak" and the zero: 260.
+  const std::string longest(237, 'd');
+  const std::string tooLong(238, 'd');
+  const std::string listFitsBackupDoesNot(245, 'd');
   const std::string unterminated(260, 'd');
-  const std::vector<std::string> directories = {"", "C:\\VaroTimer", "C:\\VaroTimer\\", longest, tooLong, unterminated};
+  const std::vector<std::string> directories = {
+      "", "C:\\VaroTimer", "C:\\VaroTimer\\", longest, tooLong, listFitsBackupDoesNot, unterminated};
   const auto isDirectory = [&](const std::string& path) {
     return std::find(directories.begin(), directories.end(), path) != directories.end();
   };
@@ -33,6 +36,7 @@ TEST(ListPath, DirectoryValueOrDefault) {
       {"C:\\Missing", ".\\varotimer.dat"},
       {longest, longest + "\\varotimer.dat"},
       {tooLong, ".\\varotimer.dat"},
+      {listFitsBackupDoesNot, ".\\varotimer.dat"},
       {unterminated, ".\\varotimer.dat"},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveListPath(BufferWith(c.value), isDirectory), c.path) << c.value.size();

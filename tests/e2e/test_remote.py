@@ -27,6 +27,8 @@ MSG_INCOMPLETE = "MACアドレスをすべて入力してください。"
 MSG_UNREADABLE = "コンピュータの一覧ファイルを開けませんでした (エラー 32)。"
 MSG_SAVE_FAILED = "コンピュータの一覧を保存できませんでした (エラー 32)。"
 MSG_BACKUP_KEPT = "元の一覧ファイルの控えを残しました。"
+MSG_CHANGED_ELSEWHERE = ("別のVaroTimer (ほかのユーザーやリモート接続で実行中のもの) がコンピュータの一覧を変更していました。"
+                         "一覧を読み直し、その内容に今回の変更を加えて保存しました。")
 MSG_WAKE_FAILED = "パケットを送信できませんでした (Winsock エラー 10048)。"
 WAKE_PORT = 40000
 LIST_PATH_WIN = APP_DIR_WIN + "\\varotimer.dat"
@@ -183,6 +185,23 @@ class RemoteDialogCase(AppTestCase):
                 texts[-1] += "\n" + line
         return texts
 
+    def box_message(self, timeout_ms=10000):
+        """Waits for a message box and returns its message: the texts of its
+        static controls, never the button's "OK"; None when no box came."""
+        rc, _ = self.driver("wait-visible", BOX, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        if rc != 0:
+            return None
+        rc, out = self.driver("children", BOX)
+        texts, kinds = [], []
+        for line in out.splitlines():
+            if line.strip().startswith("id="):
+                info = parse_info(line.strip().partition(" ")[2])
+                texts.append(info["title"])
+                kinds.append(info.get("class"))
+            elif texts:
+                texts[-1] += "\n" + line
+        return [text for text, kind in zip(texts, kinds) if kind == "Static" and text]
+
     def boxes(self):
         """The message boxes open now."""
         rc, out = self.driver("list")
@@ -296,11 +315,63 @@ class RemoteList(RemoteDialogCase):
         self.wait_for(self.row_count, 2, message="the row to go")
         self.expect_file(list_file(pc3, pc2))
 
-        # Delete with nothing selected rewrites the unchanged list.
+        # Delete with nothing selected rewrites the unchanged list. A file
+        # changed behind the window that no longer loads is kept in a backup
+        # first, and the user is told where.
         self.wait_for(self.selected_row, -1, message="no selection after the delete")
         self.list_path.write_bytes(b"stale")
         self.press(DELETE)
+        message = self.box_message(timeout_ms=60000)
+        self.assertIsNotNone(message, "no word of the backup")
+        self.assertIn(MSG_BACKUP_KEPT, message[0])
+        self.assertIn("varotimer.dat.bak", message[0])
+        self.dismiss_box()
         self.expect_file(list_file(pc3, pc2))
+        self.assertEqual((self.prefix.app_dir / "varotimer.dat.bak").read_bytes(), b"stale")
+
+    def test_changes_of_another_copy_survive_this_windows_changes(self):
+        """Another copy of the program (in another logon session) saves the
+        shared list while this window is open; each add, update and delete
+        here is made on what that copy saved, and the user is told once."""
+        self.open_remote()
+        self.fill_form("PC1", "00-11-22-33-44-55")
+        self.press(ADD)
+        pc1 = ("PC1", "00-11-22-33-44-55", "40000")
+        self.expect_file(list_file(pc1))
+
+        other = ("other", "0a-0a-0a-0a-0a-0a", "40000")
+        self.list_path.write_bytes(list_file(other, pc1))
+        self.fill_form("PC2", "10-20-30-40-50-60")
+        self.press(ADD)
+        self.assertEqual(self.box_message(timeout_ms=60000), [MSG_CHANGED_ELSEWHERE])
+        self.dismiss_box()
+        self.assertEqual(len(self.boxes()), 0, "told once")
+        pc2 = ("PC2", "10-20-30-40-50-60", "40000")
+        self.expect_file(list_file(pc2, other, pc1))
+        self.wait_for(self.row_count, 3, message="the other copy's row shown")
+
+        other2 = ("other2", "0b-0b-0b-0b-0b-0b", "9")
+        self.list_path.write_bytes(list_file(other2, pc2, other, pc1))
+        self.click_row(1)
+        self.wait_name("other")
+        self.fill_form("renamed", "0a-0a-0a-0a-0a-0a")
+        self.press(UPDATE)
+        self.assertEqual(self.box_message(timeout_ms=60000), [MSG_CHANGED_ELSEWHERE])
+        self.dismiss_box()
+        renamed = ("renamed", "0a-0a-0a-0a-0a-0a", "40000")
+        self.expect_file(list_file(other2, pc2, renamed, pc1))
+        self.wait_for(self.row_count, 4, message="the second added row shown")
+
+        # The other copy deletes its row; this window deletes PC2.
+        self.list_path.write_bytes(list_file(pc2, renamed, pc1))
+        self.click_row(1)
+        self.wait_name("PC2")
+        self.press(DELETE)
+        self.assertEqual(self.box_message(timeout_ms=60000), [MSG_CHANGED_ELSEWHERE])
+        self.dismiss_box()
+        self.expect_file(list_file(renamed, pc1))
+        self.wait_for(self.row_count, 2, message="the rows of the file")
+        self.assertFalse((self.prefix.app_dir / "varotimer.dat.bak").exists(), "nothing needed keeping")
 
     def test_list_survives_a_restart(self):
         self.open_remote()
@@ -375,7 +446,8 @@ class RemoteListFaults(RemoteDialogCase):
         self.assertEqual(self.row_count(), 0)
         self.release(holder)
 
-        # Delete with nothing selected: the old bytes go to the backup first.
+        # Delete with nothing selected: the old bytes go to the backup first,
+        # and the list, readable now, is written back whole and shown.
         self.press(DELETE)
         texts = self.box_text(timeout_ms=60000)
         self.assertIn(MSG_BACKUP_KEPT, "\n".join(texts or []))
@@ -383,7 +455,8 @@ class RemoteListFaults(RemoteDialogCase):
         self.dismiss_box()
         backup = self.prefix.app_dir / "varotimer.dat.bak"
         self.assertEqual(backup.read_bytes(), original)
-        self.expect_file(list_file())
+        self.expect_file(original)
+        self.wait_for(self.row_count, 2, message="the list read at the save")
         lost = sum(1 for entry in self.STORED if list_file(entry)[8:] not in backup.read_bytes())
         print("held at opening, released before a Delete: entries lost: %d" % lost)
         self.assertEqual(lost, 0)
@@ -518,7 +591,7 @@ print(json.dumps(got), flush=True)
         self.start_listeners(10)
         self.click_field(NAME)
         self.xdotool("key", "Return")
-        self.assertIn("OK", self.box_text(timeout_ms=60000))
+        self.assertEqual(self.box_message(timeout_ms=60000), ["OK"])
         self.dismiss_box()
         self.assert_one_wake_each(self.captures())
         self.assertTrue(self.item(REMOTE, IDOK)["visible"] == "1")  # the window stays open
@@ -545,7 +618,7 @@ print(json.dumps(got), flush=True)
         # The port free again: the same press reaches both listeners, once,
         # so nothing came from the refused one.
         self.press(IDOK)
-        self.assertIn("OK", self.box_text(timeout_ms=60000))
+        self.assertEqual(self.box_message(timeout_ms=60000), ["OK"])
         self.dismiss_box()
         self.assert_one_wake_each(self.captures())
 

@@ -13,6 +13,7 @@
 
 #include "remote/core/byte_source.h"
 #include "remote/core/computer_list_file.h"
+#include "remote/core/list_fingerprint.h"
 #include "tools/varoinspect/inspect.h"
 
 namespace {
@@ -93,19 +94,31 @@ class Cp932Converter {
 };
 
 bool IsShiftJisLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsShiftJisTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+void AppendHex(std::string& out, unsigned char c) {
+  static const char kHexDigits[] = "0123456789abcdef";
+  out += "\\x";
+  out += kHexDigits[c >> 4];
+  out += kHexDigits[c & 0x0F];
+}
 
 // A field as one line-safe token: control bytes and the backslash escaped,
-// so that no name can forge a column, a row or the result line. Double-byte
-// characters pass whole, their second byte being no control byte even where
-// it is a backslash.
+// so that no name can forge a column, a row or the result line. A lead byte
+// passes with the byte after it only when that is a real second byte (which
+// may be a backslash, never a control byte); a lead byte without one is
+// written as \xHH and the byte after it is escaped on its own.
 std::string Escaped(const std::string& field) {
-  static const char kHexDigits[] = "0123456789abcdef";
   std::string out;
   for (std::size_t i = 0; i < field.size(); ++i) {
     const auto c = static_cast<unsigned char>(field[i]);
-    if (IsShiftJisLeadByte(c) && i + 1 < field.size()) {
-      out += field[i];
-      out += field[++i];
+    if (IsShiftJisLeadByte(c)) {
+      if (i + 1 < field.size() && IsShiftJisTrailByte(static_cast<unsigned char>(field[i + 1]))) {
+        out += field[i];
+        out += field[++i];
+      } else {
+        AppendHex(out, c);
+      }
       continue;
     }
     switch (c) {
@@ -116,9 +129,7 @@ std::string Escaped(const std::string& field) {
       case '\0': out += "\\0"; break;
       default:
         if (c < 0x20 || c == 0x7F) {
-          out += "\\x";
-          out += kHexDigits[c >> 4];
-          out += kHexDigits[c & 0x0F];
+          AppendHex(out, c);
         } else {
           out += field[i];
         }
@@ -160,9 +171,16 @@ int InspectList(const char* path, std::ostream& out, std::ostream& err) {
     return 1;
   }
 
-  StdioByteSource source(std::move(file), size);
+  StdioByteSource onDisk(std::move(file), size);
+  FingerprintingSource source(onDisk);
   ComputerTable rows;
-  const bool result = LoadComputerList(source, rows, std::cref(converter));
+  const ListReadOutcome outcome = ReadComputerList(source, rows, std::cref(converter));
+  // The program takes a list with bytes its reader never reached as one
+  // that did not load whole.
+  std::uint64_t unread = 0;
+  const bool readToTheEnd = source.Finish(unread).kind == ListFingerprint::Kind::kPresent;
+  const bool result = outcome == ListReadOutcome::kNotAList ||
+                      (outcome == ListReadOutcome::kFinished && readToTheEnd && unread == 0);
   for (const ComputerEntry& entry : rows.Entries()) {
     out << Escaped(entry.name) << '\t' << Escaped(entry.mac) << '\t' << Escaped(entry.port) << '\n';
   }
