@@ -1,5 +1,6 @@
 #include "app/dpi_pictures.h"
 
+#include <iterator>
 #include <list>
 
 #include "app/core/dpi_scale.h"
@@ -77,7 +78,41 @@ HICON LoadSmallIcon(HINSTANCE module, UINT id) {
   return LoadIconAtSize(module, id, ::GetSystemMetrics(SM_CXSMICON));
 }
 
-int LargeIconSizeAt(int dpi) { return ScaleToDpi(32, dpi); }
+namespace {
+
+// The sizes each icon file has an image for.
+const int kDrawnIconSizes[] = {64, 48, 40, 32, 24, 20, 16};
+
+// The average character width of `font`: the horizontal dialog unit, as
+// the system computes it for a dialog's font.
+int AverageCharWidth(HDC dc, HFONT font) {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  HGDIOBJ before = ::SelectObject(dc, font);
+  SIZE extent = {};
+  const BOOL measured = ::GetTextExtentPoint32A(dc, kLetters, 52, &extent);
+  ::SelectObject(dc, before);
+  return measured ? (extent.cx / 26 + 1) / 2 : 0;
+}
+
+}  // namespace
+
+int DialogDpiOf(HWND dialog) {
+  HFONT font = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
+  LOGFONTA spec = {};
+  if (!font || ::GetObjectA(font, sizeof spec, &spec) == 0) return ScreenDpi();
+  ScreenDC screen;
+  if (!screen.get()) return kBaseDpi;
+  const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+  const int unitNow = AverageCharWidth(screen.get(), font);
+  spec.lfHeight = ::MulDiv(spec.lfHeight, kBaseDpi, dpi);  // the same font at 96 DPI
+  UniqueHandle<HFONT, &::DeleteObject> font96(::CreateFontIndirectA(&spec));
+  if (!font96) return dpi;
+  return DialogDpi(unitNow, AverageCharWidth(screen.get(), font96.get()));
+}
+
+int LargeIconSizeFor(HWND dialog) {
+  return IconSizeForPlace(ScaleToDpi(32, DialogDpiOf(dialog)), kDrawnIconSizes, std::size(kDrawnIconSizes));
+}
 
 HICON SharedIconAtSize(HINSTANCE module, UINT id, int size) {
   struct Loaded {
@@ -101,7 +136,7 @@ HICON ShowLargeIcon(HWND dialog, int controlId, UINT iconId) {
   HWND control = ::GetDlgItem(dialog, controlId);
   if (!control) return nullptr;
   HICON icon = SharedIconAtSize(reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), iconId,
-                                LargeIconSizeAt(ScreenDpi()));
+                                LargeIconSizeFor(dialog));
   // The template's icon is a shared one, which must not be destroyed.
   if (icon) ::SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   return icon;

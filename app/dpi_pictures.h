@@ -23,15 +23,20 @@ HICON LoadIconAtSize(HINSTANCE module, UINT id, int size);
 // which grows with the DPI (16, 20, 24, 32 at 100, 125, 150, 200 %).
 HICON LoadSmallIcon(HINSTANCE module, UINT id);
 
-// The size of the icons shown in the windows: 32 pixels at 96 DPI.
-int LargeIconSizeAt(int dpi);
+// How much `dialog` has grown with its font, as a DPI (DialogDpi): 96 for
+// a dialog laid out as at 100 %.
+int DialogDpiOf(HWND dialog);
+
+// The size of the icons shown in `dialog`: 32 pixels at 96 DPI, grown with
+// the dialog, or the nearby size of an image drawn for it.
+int LargeIconSizeFor(HWND dialog);
 
 // Icon `id` of `module` at size x size pixels, loaded once and kept until
 // the program ends, so that every window showing it shows the same icon
 // (as the system's shared icons are). User-interface thread only.
 HICON SharedIconAtSize(HINSTANCE module, UINT id, int size);
 
-// Shows icon `iconId` at the large size for the screen's DPI in the static
+// Shows icon `iconId` at LargeIconSizeFor(dialog) in the static
 // icon control `controlId` of `dialog`, which takes the icon's size at its
 // place. Returns the (shared) icon; null when it or the control is missing.
 HICON ShowLargeIcon(HWND dialog, int controlId, UINT iconId);
@@ -42,7 +47,8 @@ struct BitmapForDpi {
   int dpi;
 };
 
-// A bitmap of `width96` x `height96` pixels at 96 DPI, at `dpi`: the image
+// A bitmap of `width96` x `height96` pixels at 96 DPI, at `dpi` (the
+// screen's, or a dialog's from DialogDpiOf): the image
 // drawn for that DPI, or the one PickImageForDpi names scaled with halftone
 // filtering. `images` in ascending DPI. Null on failure.
 HBITMAP LoadBitmapForDpi(HINSTANCE module, const BitmapForDpi* images, std::size_t count, int width96,

@@ -135,10 +135,12 @@ TEST(DpiPictures, SharedIconsAreLoadedOncePerSizeSoEveryWindowShowsTheSameOne) {
   EXPECT_EQ(SharedIconAtSize(Module(), 4321, 48), nullptr);
 }
 
-TEST(DpiPictures, TheAboutBoxIconTakesTheLargeSizeOfTheScreensDpi) {
-  const int size = LargeIconSizeAt(ScreenDpi());
+TEST(DpiPictures, TheAboutBoxIconTakesTheSizeOfItsPlace) {
   CAboutDlg about;
   RunModalWatched(about, "VaroShutdown Information", [&](HWND hwnd) {
+    EXPECT_EQ(DialogDpiOf(hwnd), ScreenDpi());  // 9-point fonts grow as the DPI at 96, 144 and 192
+    const int size = LargeIconSizeFor(hwnd);
+    EXPECT_EQ(size, ScaleToDpi(32, ScreenDpi()));
     HWND control = ::GetDlgItem(hwnd, IDC_ABOUT_ICON);
     HICON shown = reinterpret_cast<HICON>(::SendMessageA(control, STM_GETICON, 0, 0));
     EXPECT_EQ(IconWidth(shown), size);

@@ -109,9 +109,9 @@ BOOL CTimerDlg::OnInitDialog() {
 
 void CTimerDlg::ShowPicturesForDpi() {
   // The template's pictures keep their 96-DPI size while the dialog grows
-  // with its font: each is loaded again for the screen's DPI.
+  // with its font: each is loaded again to grow as much as the dialog did.
   *m_sidePicture.receive() = LoadBitmapForDpi(AfxGetResourceHandle(), kSidePictures, std::size(kSidePictures),
-                                              kSidePictureWidth, kSidePictureHeight, ScreenDpi());
+                                              kSidePictureWidth, kSidePictureHeight, DialogDpiOf(m_hWnd));
   ShowBitmap(m_hWnd, IDC_SIDEPICTURE, m_sidePicture.get());
   // The countdown shows the same icons.
   ShowLargeIcon(m_hWnd, IDC_POWEROFF_ICON, IDI_POWEROFF);

@@ -24,6 +24,31 @@ TEST(ScaleToDpi, TheProductMayExceed32Bits) {
   EXPECT_EQ(ScaleToDpi(-1000000000, 192), -2000000000);
 }
 
+TEST(DialogDpi, TheDialogsGrowthAsADpi) {
+  EXPECT_EQ(DialogDpi(6, 6), 96);
+  EXPECT_EQ(DialogDpi(8, 6), 128);   // 9 points at 120 DPI: the font grows a third
+  EXPECT_EQ(DialogDpi(9, 6), 144);
+  EXPECT_EQ(DialogDpi(12, 6), 192);
+  EXPECT_EQ(DialogDpi(7, 6), 112);
+  EXPECT_EQ(DialogDpi(10, 7), 137);  // rounded
+  EXPECT_EQ(DialogDpi(0, 6), 96);    // no font: as at 96 DPI
+  EXPECT_EQ(DialogDpi(6, 0), 96);
+}
+
+TEST(IconSizeForPlace, ADrawnSizeWhenCloseElseThePlacesOwn) {
+  const int drawn[] = {64, 48, 40, 32, 24, 20, 16};
+  struct Case {
+    int wanted, size;
+  } const cases[] = {
+      {32, 32}, {48, 48}, {64, 64},  // exact
+      {33, 32}, {47, 48}, {62, 64},  // within 4 %: the sharp image
+      {43, 43}, {36, 36}, {56, 56},  // between drawn sizes: scaled
+      {80, 80}, {12, 12},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IconSizeForPlace(c.wanted, drawn, 7), c.size) << c.wanted;
+  EXPECT_EQ(IconSizeForPlace(43, drawn, 0), 43);
+}
+
 TEST(PickImageForDpi, ExactElseNextLargerElseLargest) {
   const int dpis[] = {96, 144, 192};
   struct Case {
