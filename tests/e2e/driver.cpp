@@ -235,8 +235,16 @@ int TextFit(HWND h, const wchar_t* face, int points) {
   HDC dc = CreateCompatibleDC(screen);
   TextFitState st = {dc, GetDeviceCaps(screen, LOGPIXELSY), 0};
   ReleaseDC(nullptr, screen);
-  HFONT font = CreateFontW(-MulDiv(points, st.dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+  HFONT font;
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (std::wstring(face) == L"*message" &&
+      SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    font = CreateFontIndirectW(&metrics.lfMessageFont);  // the font of message boxes
+  } else {
+    font = CreateFontW(-MulDiv(points, st.dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+  }
   HGDIOBJ before = SelectObject(dc, font);
   TEXTMETRICW tm = {};
   GetTextMetricsW(dc, &tm);
@@ -260,6 +268,7 @@ int Usage() {
       "  settext TARGET ID TEXT   WM_SETTEXT, as a paste would\n"
       "  key TARGET VK | broadcast NAME | foreground TARGET | client TARGET\n"
       "  text-fit TARGET FACE POINTS   whether each control's text fits it, in the dialog's font\n"
+      "                    (FACE *message: the message boxes' font)\n"
       "  hold FILE ms      keeps FILE open without sharing, as a virus scanner may\n"
       "  serve             commands from stdin, one per line, arguments tab-separated\n"
       "  keep-desktop      stays on the desktop, so that Wine does not close it between programs\n"

@@ -15,12 +15,14 @@ TIMER = "title:" + TIMER_TITLE
 ABOUT = "title:VaroShutdown Information"
 REMOTE = "title:リモート電源オン"
 COUNTDOWN = "title:Varo\u3000電源タイマ\u3000Program"
+BOX = "title:VaroTimer"  # message boxes carry the program's name
 FONT = "ＭＳ Ｐゴシック"
+MESSAGE_FONT = "*message"  # the driver's name for the message boxes' font
 SHOTS = ROOT / "build" / "test-logs"
 
 IDOK, IDCANCEL, TIMERON, PICKER = 1, 2, 1057, 1058
 SIDE_PICTURE, POWEROFF_ICON, LOGOFF_ICON, RESTART_ICON, ABOUT_ICON, REMOTE_ICON = range(1150, 1156)
-ACTION_ICON, COUNTDOWN_CANCEL = 1061, 1060
+ACTION_ICON, COUNTDOWN_CANCEL, ADD_ENTRY = 1061, 1060, 1008
 WM_SYSCOMMAND, IDM_ABOUTBOX, ID_TRAY_REMOTE = 0x112, 0x10, 32772
 
 # Width of each picture over its window's client width at 96 DPI, as laid out.
@@ -58,6 +60,12 @@ class PicturesAndTexts(AppTestCase):
         self.assertEqual(self.driver("command", TIMER, ID_TRAY_REMOTE)[0], 0)
         self.assertEqual(self.driver("wait-visible", REMOTE, 30000, timeout=60)[0], 0)
         self.look_at("remote", REMOTE, 10, problems)
+        # A message box, over the remote window: Add with the form empty.
+        self.assertEqual(self.driver("click", REMOTE, ADD_ENTRY)[0], 0)
+        self.assertEqual(self.driver("wait-visible", BOX, 30000, timeout=60)[0], 0)
+        self.look_at("message-box", BOX, 0, problems)
+        self.assertEqual(self.driver("click", BOX, IDOK)[0], 0)
+        self.assertEqual(self.driver("wait-gone", BOX, 10000)[0], 0)
         self.assertEqual(self.driver("command", REMOTE, IDCANCEL)[0], 0)
         self.assertEqual(self.driver("wait-gone", REMOTE, 10000)[0], 0)
 
@@ -68,7 +76,8 @@ class PicturesAndTexts(AppTestCase):
         self.assertEqual(problems, [])
 
     def look_at(self, name, target, points, problems):
-        """Checks one window's pictures and texts; adds what is wrong to problems."""
+        """Checks one window's pictures and texts, in the dialog font of
+        `points` (0: the message boxes' font); adds what is wrong to problems."""
         time.sleep(2)  # for the screenshot only: the window's first paint
         screenshot(SHOTS / ("dpi-%d-%s.png" % (self.dpi, name)), self.prefix.env["DISPLAY"])
         rc, out = self.driver("client", target)
@@ -85,10 +94,10 @@ class PicturesAndTexts(AppTestCase):
             if share96 is not None and abs(share / share96 - 1) > SHARE_TOLERANCE:
                 problems.append("%s: control %d has share %.3f of its window, %.3f at 96 DPI"
                                 % (name, control, share, share96))
-        rc, out = self.driver("text-fit", target, FONT, points)
+        rc, out = self.driver("text-fit", target, FONT if points else MESSAGE_FONT, points)
         self.assertEqual(rc, 0, out)
         for line in out.splitlines()[1:]:
-            if " fits=1 " not in line:
+            if line.startswith("id=") and " fits=1 " not in line:
                 problems.append("%s: %s" % (name, line))
 
     def child_rects(self, target):
@@ -97,6 +106,8 @@ class PicturesAndTexts(AppTestCase):
         rects = {}
         for line in out.splitlines():
             line = line.strip()
+            if not line.startswith("id="):
+                continue  # a text of several lines goes on here
             control = int(line.split()[0][3:])
             rects[control] = [int(v) for v in parse_info(line.split(" ", 1)[1])["rect"].split(",")]
         return rects
