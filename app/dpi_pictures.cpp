@@ -2,10 +2,14 @@
 
 #include <iterator>
 #include <list>
+#include <vector>
 
 #include "app/core/dpi_scale.h"
 
 namespace {
+
+// The sizes each icon file has an image for.
+const int kDrawnIconSizes[] = {64, 48, 40, 32, 24, 20, 16};
 
 // The screen's device context, released at scope end.
 class ScreenDC {
@@ -62,6 +66,17 @@ HBITMAP ScaledCopy(HBITMAP source, int width, int height) {
   return scaled.release();
 }
 
+// The average character width of `font`: the horizontal dialog unit, as
+// the system computes it for a dialog's font.
+int AverageCharWidth(HDC dc, HFONT font) {
+  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  HGDIOBJ before = ::SelectObject(dc, font);
+  SIZE extent = {};
+  const BOOL measured = ::GetTextExtentPoint32A(dc, kLetters, 52, &extent);
+  ::SelectObject(dc, before);
+  return measured ? (extent.cx / 26 + 1) / 2 : 0;
+}
+
 }  // namespace
 
 int ScreenDpi() {
@@ -77,24 +92,6 @@ HICON LoadIconAtSize(HINSTANCE module, UINT id, int size) {
 HICON LoadSmallIcon(HINSTANCE module, UINT id) {
   return LoadIconAtSize(module, id, ::GetSystemMetrics(SM_CXSMICON));
 }
-
-namespace {
-
-// The sizes each icon file has an image for.
-const int kDrawnIconSizes[] = {64, 48, 40, 32, 24, 20, 16};
-
-// The average character width of `font`: the horizontal dialog unit, as
-// the system computes it for a dialog's font.
-int AverageCharWidth(HDC dc, HFONT font) {
-  static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  HGDIOBJ before = ::SelectObject(dc, font);
-  SIZE extent = {};
-  const BOOL measured = ::GetTextExtentPoint32A(dc, kLetters, 52, &extent);
-  ::SelectObject(dc, before);
-  return measured ? (extent.cx / 26 + 1) / 2 : 0;
-}
-
-}  // namespace
 
 int DialogDpiOf(HWND dialog) {
   HFONT font = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
@@ -145,10 +142,9 @@ HICON ShowLargeIcon(HWND dialog, int controlId, UINT iconId) {
 HBITMAP LoadBitmapForDpi(HINSTANCE module, const BitmapForDpi* images, std::size_t count, int width96,
                          int height96, int dpi) {
   if (count == 0) return nullptr;
-  int dpis[8] = {};
-  if (count > sizeof dpis / sizeof dpis[0]) count = sizeof dpis / sizeof dpis[0];
-  for (std::size_t i = 0; i < count; ++i) dpis[i] = images[i].dpi;
-  const BitmapForDpi& image = images[PickImageForDpi(dpis, count, dpi)];
+  std::vector<int> dpis;
+  for (std::size_t i = 0; i < count; ++i) dpis.push_back(images[i].dpi);
+  const BitmapForDpi& image = images[PickImageForDpi(dpis.data(), count, dpi)];
   BitmapHandle loaded(static_cast<HBITMAP>(
       ::LoadImageA(module, MAKEINTRESOURCEA(image.id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   if (!loaded) return nullptr;

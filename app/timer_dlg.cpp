@@ -49,7 +49,8 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
 END_MESSAGE_MAP()
 
-CTimerDlg::CTimerDlg(CWnd* parent) : CDialog(IDD_TIMER, parent), m_smallIcon(LoadSmallIcon(AfxGetResourceHandle(), IDR_MAINFRAME)) {
+CTimerDlg::CTimerDlg(CWnd* parent)
+    : CDialog(IDD_TIMER, parent), m_smallIcon(LoadSmallIcon(AfxGetResourceHandle(), IDR_MAINFRAME)) {
   m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
