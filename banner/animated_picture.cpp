@@ -10,8 +10,6 @@
 
 namespace {
 constexpr DWORD kStopWaitMs = 5000;
-// The whole file is read into memory before its headers are checked.
-constexpr DWORD kMaxFileBytes = 32u * 1024 * 1024;
 
 // The control's device context for the length of one step.
 class WindowDC {
@@ -46,7 +44,7 @@ BOOL CAnimatedPicture::LoadFromFile(const std::string& path) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return FALSE;
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxFileBytes) return FALSE;
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kBannerMaxFileBytes) return FALSE;
   const DWORD length = static_cast<DWORD>(size.QuadPart);
 
   GlobalBlock block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, length));
@@ -111,6 +109,7 @@ BOOL CAnimatedPicture::Start() {
     // still ending after a Stop whose wait ran out is not joined by another.
     if (!ThreadHasEnded(m_thread)) return FALSE;
     m_thread.reset();
+    m_stopTimedOut = false;
     m_scene->ClearStopRequest();
   }
   // The thread holds its own reference to the scene for as long as it runs.
@@ -135,9 +134,15 @@ void CAnimatedPicture::Stop() {
   m_scene->RequestStop();
   if (m_thread) {
     // A thread that has not ended in time keeps its handle here and its stop
-    // flag raised; nothing it uses changes until it has ended.
-    if (::WaitForSingleObject(m_thread.get(), kStopWaitMs) != WAIT_OBJECT_0) return;
+    // flag raised; nothing it uses changes until it has ended. It was waited
+    // for once: later loads, hides and the exit only look whether it ended.
+    const DWORD waitMs = m_stopTimedOut ? 0 : kStopWaitMs;
+    if (::WaitForSingleObject(m_thread.get(), waitMs) != WAIT_OBJECT_0) {
+      m_stopTimedOut = true;
+      return;
+    }
     m_thread.reset();
+    m_stopTimedOut = false;
   }
   m_scene->ClearStopRequest();
 }
@@ -147,6 +152,7 @@ void CAnimatedPicture::Clear() {
   // A thread still ending keeps the scene alive through its own reference
   // and releases it when it ends.
   m_thread.reset();
+  m_stopTimedOut = false;
   m_scene.reset();
 }
 

@@ -57,4 +57,6 @@ class CAnimatedPicture : public CStatic {
   // The drawing thread. Still set after a Stop whose wait ran out: that
   // thread has been asked to end but may still be drawing.
   KernelHandle m_thread;
+  // A Stop has already waited its full time for m_thread.
+  bool m_stopTimedOut = false;
 };

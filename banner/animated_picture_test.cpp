@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "banner/banner_decode.h"
+#include "banner/core/still_test_builder.h"
 #include "banner/global_memory.h"
 #include "tests/win/banner_test_images.h"
 
@@ -346,13 +348,14 @@ TEST_F(AnimatedPictureTest, MalformedGifsLoadOrFailButNeverCrash) {
   TestFrame empty = At(1, kGreen, 1, 3);
   empty.width = empty.height = 0;
   Bytes cut = MakeGif(24, 8, {At(0, kRed, 1), At(1, kGreen, 1), At(2, kBlue, 1)});
-  cut.resize(cut.size() - 6);  // the last image cut short: two frames stand
+  cut.resize(cut.size() - 6);  // the last image cut short
   const Case cases[] = {
       {"screen too big for a surface", MakeGif(65535, 65535, {At(0, kRed, 1), At(1, kGreen, 1)}), FALSE},
       {"empty screen", MakeGif(0, 0, {At(0, kRed, 1), At(1, kGreen, 1)}), TRUE},
       {"a frame far outside the screen", MakeGif(24, 8, {At(0, kRed, 1), outside}), FALSE},
       {"an empty frame", MakeGif(24, 8, {At(0, kRed, 1), empty}), TRUE},
-      {"last image cut short", cut, TRUE},
+      // Not whole: a cut banner is refused, never shown in part.
+      {"last image cut short", cut, FALSE},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -413,7 +416,7 @@ TEST_F(AnimatedPictureTest, FilesOverTheBudgetAreRefusedWholeBeforeAnythingIsDec
       {"logical screen of 65535 x 65535, one small frame", MakeGif(65535, 65535, {small})},
       {"frames at 65000,65000", MakeGif(24, 8, {distant, distant})},
       {"frames of 4096 x 4096", MakeGif(4096, 4096, {big, big, big})},
-      {"more frames than are tried", MakeGif(24, 8, std::vector<TestFrame>(1025, small))},
+      {"more frames than are tried", MakeGif(24, 8, std::vector<TestFrame>(kBannerFrameCap + 1, small))},
       {"PNG of 20000 x 20000", PngHeader(20000, 20000)},
       {"JPEG of 20000 x 20000", JpegHeader(20000, 20000)},
       {"bitmap of 20000 x 20000", BmpHeader(20000, 20000)},
@@ -429,6 +432,60 @@ TEST_F(AnimatedPictureTest, FilesOverTheBudgetAreRefusedWholeBeforeAnythingIsDec
   // The same decoder is called for a banner within the budget.
   ASSERT_TRUE(counted.LoadFromFile(WriteFile("within.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)}))));
   EXPECT_EQ(g_decodes.load(), 2);
+}
+
+// A decoder that reads the file otherwise than its headers say: it hands
+// back the picture in g_decodedInstead, whatever it was given.
+Bytes g_decodedInstead;
+PictureRef DecodeOtherwise(HGLOBAL block, DWORD length, bool streamOwnsBlock) {
+  if (streamOwnsBlock) ::GlobalFree(block);
+  HGLOBAL other = ::GlobalAlloc(GMEM_MOVEABLE, g_decodedInstead.size());
+  std::memcpy(::GlobalLock(other), g_decodedInstead.data(), g_decodedInstead.size());
+  ::GlobalUnlock(other);
+  return DecodePicture(other, static_cast<DWORD>(g_decodedInstead.size()), true);
+}
+
+TEST_F(AnimatedPictureTest, APictureDecodedLargerThanPlannedEndsTheLoad) {
+  CAnimatedPicture otherwise(&DecodeOtherwise);
+  const Bytes animation = MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)});
+  const Bytes still = MakeBmp(24, 8, 0x2060A0);
+  g_decodedInstead = MakeBmp(64, 64, 0x2060A0);
+  EXPECT_FALSE(otherwise.LoadFromFile(WriteFile("larger.gif", animation))) << "frames planned at 24 x 8";
+  EXPECT_FALSE(otherwise.LoadFromFile(WriteFile("larger.bmp", still))) << "a still planned at 24 x 8";
+
+  // Decoded at the planned size, the same files load.
+  g_decodedInstead = MakeBmp(24, 8, 0x2060A0);
+  EXPECT_TRUE(otherwise.LoadFromFile(WriteFile("larger.gif", animation)));
+  EXPECT_TRUE(otherwise.LoadFromFile(WriteFile("larger.bmp", still)));
+}
+
+TEST_F(AnimatedPictureTest, IconsAndCursorsWithinTheBudgetAreShown) {
+  for (const std::uint16_t type : {1, 2}) {
+    SCOPED_TRACE(type == 1 ? "icon" : "cursor");
+    const Bytes icon = still_test::Icon({32}, type);
+    EXPECT_TRUE(IsShowableBanner(icon)) << "the fetch takes it";
+    ASSERT_TRUE(Load("banner.ico", icon));
+    EXPECT_EQ(ControlSize().cx, 32);
+    EXPECT_EQ(ControlSize().cy, 32);
+    EXPECT_TRUE(m_picture.Start());
+  }
+  // An image larger than its directory entry is refused.
+  EXPECT_FALSE(Load("lying.ico", still_test::Icon({16, 32}, 1, {16, 4000})));
+}
+
+TEST_F(AnimatedPictureTest, DecodedPicturesAndSoGdiObjectsAreBoundedPerControl) {
+  // The platform here keeps no count of a process's GDI objects; each
+  // decoded picture holds at most a bitmap and a mask, so the control's
+  // objects are bounded through its live pictures.
+  ::SetEvent(GatedPicture::s_gate);
+  CAnimatedPicture counted(&GatedPicture::Decode);
+  TestFrame frame = At(0, kRed, 10);
+  ASSERT_TRUE(counted.LoadFromFile(WriteFile("cap.gif", MakeGif(24, 8, std::vector<TestFrame>(kBannerFrameCap, frame)))));
+  EXPECT_EQ(GatedPicture::s_alive.load(), static_cast<int>(kBannerFrameCap));
+  EXPECT_LE(2u * GatedPicture::s_alive.load() + 4u, kBannerGdiObjectCap);
+
+  EXPECT_FALSE(counted.LoadFromFile(WriteFile("over.gif", MakeGif(24, 8, std::vector<TestFrame>(kBannerFrameCap + 1, frame)))));
+  EXPECT_EQ(GatedPicture::s_alive.load(), 0) << "a refused load holds nothing";
 }
 
 TEST_F(AnimatedPictureTest, AFrameSmallerThanTheScreenLandsOnTheSamePixelsAloneOrAnimated) {
@@ -683,6 +740,28 @@ TEST_F(StuckThreadTest, StopGivesUpAfterFiveSecondsAndNoSecondThreadJoinsIt) {
   ASSERT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
   m_gated.Start();
   EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+}
+
+TEST_F(StuckThreadTest, OneTimedOutStopIsEnoughForLaterStopsLoadsAndClears) {
+  StartAndHoldTheThread();
+  m_gated.Stop();  // waits its five seconds once
+  const DWORD before = ::GetTickCount();
+  m_gated.Stop();
+  EXPECT_FALSE(m_gated.Start());
+  m_gated.Stop();
+  EXPECT_TRUE(m_gated.LoadFromFile(WriteFile("after-stuck.gif", MakeGif(24, 8, {At(0, kRed, 10), At(1, kGreen, 10)}))));
+  // Each of these would have waited five seconds more; the bound tells
+  // "not again" from that on a slow machine, it is not a speed target.
+  EXPECT_LT(::GetTickCount() - before, 4000u);
+  EXPECT_EQ(::WaitForSingleObject(GatedPicture::s_gate, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "thread still held";
+
+  // A thread that ends is waited for in full again.
+  ::SetEvent(GatedPicture::s_gate);
+  ASSERT_TRUE(WaitUntil([&] { return ThreadsInProcess() == m_baseThreads; }, 3000));
+  m_gated.Start();
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads + 1);
+  m_gated.Stop();
+  EXPECT_EQ(ThreadsInProcess(), m_baseThreads);
 }
 
 TEST_F(StuckThreadTest, PaintDoesNotWaitBehindAStuckRender) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "banner/core/decoded_pixel_tally.h"
 #include "banner/core/frame_placement.h"
 #include "banner/core/gif_walker.h"
 #include "banner/global_frame_allocator.h"
@@ -13,9 +14,10 @@ namespace {
 constexpr int kHimetricPerInch = 2540;
 
 // Decodes the GIF's frames one by one, up to the plan's frame count; a
-// frame that fails to decode is dropped.
+// frame that fails to decode is dropped. A frame larger than planned, or one
+// that takes the tally past the budget, ends the load with nothing.
 std::vector<GifFrame> DecodeFrames(const std::uint8_t* data, DWORD length, const BannerPlan& plan,
-                                   PictureDecoder decoder, SIZE pixelsPerInch, DecodeExtent extent) {
+                                   PictureDecoder decoder, SIZE pixelsPerInch, DecodedPixelTally& tally) {
   const PixelSize screen{plan.width, plan.height};
   GifWalker walker(data, length);
   GlobalFrameAllocator allocator;
@@ -27,9 +29,13 @@ std::vector<GifFrame> DecodeFrames(const std::uint8_t* data, DWORD length, const
     // The stream takes the fixed block over and frees it when released.
     PictureRef picture = decoder(static_cast<HGLOBAL>(extracted->buffer.Release()), frameLength, true);
     if (!picture) continue;
+    const GifFrameRect rect{extracted->left, extracted->top, extracted->width, extracted->height};
+    if (!tally.Add(PictureDecodedPixels(picture.get(), pixelsPerInch),
+                   PlannedFramePixels(rect, plan.width, plan.height))) {
+      return {};
+    }
     GifFrame frame;
     const SIZE size = PicturePixelSize(picture.get(), pixelsPerInch);
-    const GifFrameRect rect{extracted->left, extracted->top, extracted->width, extracted->height};
     frame.drawn = PlaceFramePicture(PixelSize{static_cast<std::uint32_t>(size.cx), static_cast<std::uint32_t>(size.cy)},
                                     rect, screen);
     frame.picture = std::move(picture);
@@ -40,7 +46,6 @@ std::vector<GifFrame> DecodeFrames(const std::uint8_t* data, DWORD length, const
     frame.delay = extracted->delay;
     frame.disposal = extracted->disposal;
     frames.push_back(std::move(frame));
-    if (extent == DecodeExtent::FirstPicture) break;
   }
   return frames;
 }
@@ -54,6 +59,21 @@ SIZE PicturePixelSize(IPicture* picture, SIZE pixelsPerInch) {
   return SIZE{width < 0 ? 0 : width, height < 0 ? 0 : height};
 }
 
+std::uint64_t PictureDecodedPixels(IPicture* picture, SIZE pixelsPerInch) {
+  // A bitmap holds its own pixel size, whatever size it says it has.
+  short type = PICTYPE_UNINITIALIZED;
+  OLE_HANDLE handle = 0;
+  BITMAP bitmap{};
+  if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle)) &&
+      ::GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(handle)), sizeof(bitmap), &bitmap) != 0) {
+    const std::int64_t width = bitmap.bmWidth;
+    const std::int64_t height = bitmap.bmHeight;
+    return static_cast<std::uint64_t>(width < 0 ? -width : width) * static_cast<std::uint64_t>(height < 0 ? -height : height);
+  }
+  const SIZE size = PicturePixelSize(picture, pixelsPerInch);
+  return std::uint64_t(size.cx) * std::uint64_t(size.cy);
+}
+
 SIZE WindowPixelsPerInch(HWND window) {
   SIZE perInch{96, 96};
   HDC dc = ::GetDC(window);
@@ -64,8 +84,7 @@ SIZE WindowPixelsPerInch(HWND window) {
   return perInch;
 }
 
-DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, SIZE pixelsPerInch,
-                           DecodeExtent extent) {
+DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, SIZE pixelsPerInch) {
   DecodedBanner banner;
   if (length == 0) return banner;
   GlobalLockGuard data(block);
@@ -73,13 +92,20 @@ DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, 
   banner.plan = PlanBanner(data.data(), length);
   if (!banner.plan.accepted) return banner;
 
+  // What the decoder makes is held to the plan picture by picture, so that
+  // the fetch's check and the control reach the same verdict.
+  DecodedPixelTally tally(banner.plan);
   std::uint32_t decoded = 0;
   if (banner.plan.format == PictureFormat::Gif) {
-    banner.frames = DecodeFrames(data.data(), length, banner.plan, decoder, pixelsPerInch, extent);
+    banner.frames = DecodeFrames(data.data(), length, banner.plan, decoder, pixelsPerInch, tally);
     decoded = static_cast<std::uint32_t>(banner.frames.size());
   } else {
     data.Unlock();
     banner.still = decoder(block, length, false);
+    const std::uint64_t planned = std::uint64_t{banner.plan.width} * banner.plan.height;
+    if (banner.still && !tally.Add(PictureDecodedPixels(banner.still.get(), pixelsPerInch), planned)) {
+      banner.still.reset();
+    }
     decoded = banner.still ? 1 : 0;
   }
   banner.show = ChoosePictureShow(banner.plan, decoded);
@@ -96,7 +122,6 @@ bool IsShowableBanner(const std::vector<std::uint8_t>& bytes) {
     if (!data) return false;
     std::memcpy(data.data(), bytes.data(), length);
   }
-  const DecodedBanner banner =
-      DecodeBanner(block.get(), length, &DecodePicture, WindowPixelsPerInch(nullptr), DecodeExtent::FirstPicture);
+  const DecodedBanner banner = DecodeBanner(block.get(), length, &DecodePicture, WindowPixelsPerInch(nullptr));
   return banner.show != PictureShow::Nothing;
 }

@@ -17,21 +17,21 @@ struct DecodedBanner {
   PictureShow show = PictureShow::Nothing;
 };
 
-// How far a load goes: a whole banner, or only until one picture decoded,
-// which is enough to know that it would show.
-enum class DecodeExtent { Whole, FirstPicture };
-
 // Decodes the first length bytes of the movable block, which stays the
 // caller's. pixelsPerInch converts the decoder's picture sizes to pixels.
-DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, SIZE pixelsPerInch,
-                           DecodeExtent extent = DecodeExtent::Whole);
+DecodedBanner DecodeBanner(HGLOBAL block, DWORD length, PictureDecoder decoder, SIZE pixelsPerInch);
 
 // The size of a decoded picture in pixels at pixelsPerInch.
 SIZE PicturePixelSize(IPicture* picture, SIZE pixelsPerInch);
+
+// The pixels a decoded picture holds: a bitmap's own size, otherwise its
+// size at pixelsPerInch.
+std::uint64_t PictureDecodedPixels(IPicture* picture, SIZE pixelsPerInch);
 
 // The logical pixels per inch of window's device context (the screen's for null).
 SIZE WindowPixelsPerInch(HWND window);
 
 // True when bytes hold a picture the control would show: a format it takes,
-// within the budget, and accepted by the platform's decoder.
+// within the budget, and accepted by the platform's decoder. Decodes the
+// whole banner, as the control does, so that both come to the same verdict.
 bool IsShowableBanner(const std::vector<std::uint8_t>& bytes);

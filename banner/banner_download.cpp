@@ -2,12 +2,11 @@
 
 #include <process.h>
 
-#include <atomic>
 #include <memory>
 #include <utility>
 
-#include "banner/internet_handle.h"
 #include "afx/handles.h"
+#include "banner/download_handles.h"
 
 namespace {
 
@@ -19,18 +18,19 @@ constexpr DWORD kHttpOk = 200;
 constexpr char kNoCacheHeaders[] = "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
 
 // What the worker and the waiting caller share. The caller reads the result
-// only after the worker has ended; a worker left behind sees abandoned.
+// only after the worker has ended; a caller that gives up closes the
+// handles, which ends whatever call the worker is blocked in.
 struct DownloadJob {
   std::string url;
   DownloadLimits limits;
   DWORD startTick = 0;
-  std::atomic<bool> abandoned{false};
+  DownloadHandles handles;
   bool complete = false;
   DownloadBody body;
 };
 
 bool OutOfTime(const DownloadJob& job) {
-  return job.abandoned.load() || ::GetTickCount() - job.startTick >= job.limits.waitMs;
+  return job.handles.closed() || ::GetTickCount() - job.startTick >= job.limits.waitMs;
 }
 
 void SetTimeouts(HINTERNET handle, DWORD ms) {
@@ -47,9 +47,11 @@ bool QueryNumber(HINTERNET request, DWORD info, DWORD& value) {
 // The request is made in steps (connection, request, send) rather than in one
 // URL call, because only a request handle honours its time-outs everywhere.
 bool Download(DownloadJob& job) {
-  InternetHandle session(::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  if (!session) return false;
-  SetTimeouts(session.get(), job.limits.waitMs);
+  // Every handle is the job's: a caller that gives up may close it at any
+  // time, so none is used again once the job says closed.
+  HINTERNET session = ::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (!job.handles.Keep(session)) return false;
+  SetTimeouts(session, job.limits.waitMs);
 
   char canonical[kUrlBufferSize] = {};
   DWORD canonicalLength = kUrlBufferSize;
@@ -67,28 +69,37 @@ bool Download(DownloadJob& job) {
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
   const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
 
-  InternetHandle connection(
-      ::InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-  if (!connection) return false;
-  InternetHandle request(::HttpOpenRequestA(connection.get(), "GET", path[0] != '\0' ? path : "/", nullptr,
-                                            nullptr, nullptr, DownloadRequestFlags() | secure, 0));
-  if (!request) return false;
-  SetTimeouts(request.get(), job.limits.waitMs);
-  if (!::HttpSendRequestA(request.get(), kNoCacheHeaders, static_cast<DWORD>(-1), nullptr, 0)) {
+  HINTERNET connection =
+      ::InternetConnectA(session, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+  if (!job.handles.Keep(connection)) return false;
+  HINTERNET request = ::HttpOpenRequestA(connection, "GET", path[0] != '\0' ? path : "/", nullptr, nullptr, nullptr,
+                                         DownloadRequestFlags() | secure, 0);
+  if (!job.handles.Keep(request)) return false;
+  SetTimeouts(request, job.limits.waitMs);
+  if (!::HttpSendRequestA(request, kNoCacheHeaders, static_cast<DWORD>(-1), nullptr, 0)) {
     ::OutputDebugStringA(job.url.c_str());
     return false;
   }
 
   DWORD status = 0;
-  if (!QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, status) || status != kHttpOk) return false;
+  if (OutOfTime(job) || !QueryNumber(request, HTTP_QUERY_STATUS_CODE, status) || status != kHttpOk) return false;
   DWORD announced = 0;
-  const bool hasLength = QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH, announced);
+  const bool hasLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH, announced);
   if (hasLength && announced > job.limits.maxBytes) return false;
 
   char buffer[kReadBufferSize] = {};
   for (;;) {
+    // Read only what has arrived: a read of a whole buffer waits until the
+    // buffer is full, which a server sending a byte now and then never
+    // makes it, and not every platform lets a closed handle end that wait.
+    DWORD available = 0;
+    if (OutOfTime(job) || !::InternetQueryDataAvailable(request, &available, 0, 0)) return false;
+    if (available == 0) break;
     DWORD read = 0;
-    if (!::InternetReadFile(request.get(), buffer, kReadBufferSize, &read)) return false;
+    if (OutOfTime(job) || !::InternetReadFile(request, buffer, available < kReadBufferSize ? available : kReadBufferSize,
+                                              &read)) {
+      return false;
+    }
     if (read == 0) break;
     if (job.body.size() + read > job.limits.maxBytes) return false;
     job.body.insert(job.body.end(), buffer, buffer + read);
@@ -102,6 +113,8 @@ unsigned __stdcall DownloadThreadProc(void* argument) {
   const std::unique_ptr<std::shared_ptr<DownloadJob>> owned(static_cast<std::shared_ptr<DownloadJob>*>(argument));
   DownloadJob& job = **owned;
   job.complete = Download(job);
+  // The socket and the handles go now, not when the last owner lets go.
+  job.handles.CloseAll();
   if (!job.complete) job.body.clear();
   return 0;
 }
@@ -130,7 +143,8 @@ std::optional<DownloadBody> DownloadWithin(const std::string& url, const Downloa
   const KernelHandle worker(reinterpret_cast<HANDLE>(thread));
 
   if (::WaitForSingleObject(worker.get(), limits.waitMs) != WAIT_OBJECT_0) {
-    job->abandoned = true;
+    // Ends a blocking call of the worker at once; the worker then ends.
+    job->handles.CloseAll();
     ::OutputDebugStringA(url.c_str());
     return std::nullopt;
   }

@@ -18,8 +18,9 @@ struct DownloadLimits {
 // system's proxy settings. Only a 200 answer whose whole body arrived counts;
 // any other status, a short or oversized body, an error, or no complete
 // answer within limits.waitMs gives nothing. The download runs on a worker
-// thread: one that outlives the wait is abandoned, ends on its own and its
-// result is dropped, so nothing the caller does later can be overtaken by it.
+// thread: when the wait runs out its handles are closed, which ends the
+// worker's blocking call, and its result is dropped, so nothing the caller
+// does later can be overtaken by it.
 std::optional<DownloadBody> DownloadWithin(const std::string& url, const DownloadLimits& limits);
 
 // The flags every download's request is opened with.

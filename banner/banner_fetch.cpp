@@ -5,7 +5,7 @@
 #include "afx/module_directory.h"
 #include "banner/banner_decode.h"
 #include "banner/banner_download.h"
-#include "afx/handles.h"
+#include "banner/file_replace.h"
 
 #ifndef VARO_SITE_URL
 #define VARO_SITE_URL "http://www.lumetra.example/"
@@ -15,22 +15,12 @@ namespace {
 
 constexpr char kSiteUrl[] = VARO_SITE_URL;
 constexpr std::size_t kUrlBufferSize = 1024;  // terminator included
-constexpr char kTempFileTail[] = "\\Temp\\test.gif";
 // The dialog waits for the download before it shows. A banner of a few
 // kilobytes needs a fraction of this; the rest of the 5 s promised is left
 // for the files and for showing the window.
 constexpr DWORD kDownloadWaitMs = 3000;
 // A banner is a few kilobytes; a body far beyond that is not one.
 constexpr std::size_t kMaxBannerBytes = 8u * 1024 * 1024;
-
-bool WriteWholeFile(const std::string& path, const DownloadBody& body) {
-  const KernelHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  return ::WriteFile(file.get(), body.data(), static_cast<DWORD>(body.size()), &written, nullptr) &&
-         written == body.size();
-}
 
 }  // namespace
 
@@ -46,15 +36,10 @@ BOOL FetchBanner(const char* fileName) {
   // banner there is.
   if (!body || !IsShowableBanner(*body)) return FALSE;
 
-  char windowsDir[MAX_PATH] = {};
-  const UINT length = ::GetWindowsDirectoryA(windowsDir, MAX_PATH);
-  if (length == 0 || length + sizeof(kTempFileTail) > MAX_PATH) return FALSE;
-  const std::string tempPath = std::string(windowsDir) + kTempFileTail;
-  if (!WriteWholeFile(tempPath, *body)) return FALSE;
-
-  // A failed copy leaves the previous banner in place.
-  ::CopyFileA(tempPath.c_str(), (GetModuleDirectory() + fileName).c_str(), FALSE);
-  return TRUE;
+  // The bytes checked are the bytes that land: no shared file in between,
+  // and a failed step leaves the previous banner whole.
+  return ReplaceFileContents(GetModuleDirectory() + fileName, body->data(), static_cast<DWORD>(body->size())) ? TRUE
+                                                                                                             : FALSE;
 }
 
 void OpenMakerSite() { ::ShellExecuteA(::GetDesktopWindow(), "open", kSiteUrl, "", "", SW_SHOW); }

@@ -8,12 +8,11 @@
 // "<site>ads/<fileName>": where the banner named fileName is downloaded from.
 std::string BannerUrl(const char* fileName);
 
-// Downloads the banner into the Windows directory's "Temp\test.gif" and
-// copies it beside the executable as fileName. True when a complete banner
-// arrived (HTTP 200, whole body, a picture the banner control would show)
-// and the copy was attempted; on any failure the file beside the executable
-// stays as it was. Returns within 5 seconds
-// whatever the server does.
+// Downloads the banner and puts it beside the executable as fileName, in one
+// step. True when a complete banner arrived (HTTP 200, whole body, a whole
+// picture the banner control would show) and replaced the file; on any
+// failure the file beside the executable stays as it was. Returns within 5
+// seconds whatever the server does.
 BOOL FetchBanner(const char* fileName);
 
 // Opens the maker's home page in the default browser.

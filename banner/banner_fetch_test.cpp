@@ -42,10 +42,16 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string TempFilePath() {
-  char dir[MAX_PATH] = {};
-  ::GetWindowsDirectoryA(dir, MAX_PATH);
-  return std::string(dir) + "\\Temp\\test.gif";
+// Files the replacement step may have left beside the banner.
+int LeftoverTempFiles() {
+  WIN32_FIND_DATAA found{};
+  HANDLE search = ::FindFirstFileA((GetModuleDirectory() + "ban*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do ++count;
+  while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return count;
 }
 
 // Every request goes to the proxy, so the shipped URL and host name are
@@ -133,7 +139,7 @@ TEST_F(BannerFetchTest, CompleteBannerReplacesTheFileThroughTheShippedUrl) {
   UseProxy(server.port());
   EXPECT_TRUE(TimedFetch());
   EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
-  EXPECT_EQ(ReadFile(TempFilePath()), m_fresh);
+  EXPECT_EQ(LeftoverTempFiles(), 0);
 
   const std::string request = server.lastRequest();
   // Through a proxy the request line carries the whole URL (the platform
@@ -185,6 +191,53 @@ TEST_F(BannerFetchTest, AnythingButACompleteBannerLeavesTheFileAlone) {
     EXPECT_FALSE(TimedFetch());
     EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
   }
+}
+
+TEST_F(BannerFetchTest, ACutBannerNeverReplacesTheWholeOne) {
+  const Bytes still = MakeBmp(16, 8, 0x2060A0);
+  const std::pair<const char*, ServerBehaviour> deliveries[] = {
+      {"without a length, closed early", ServerBehaviour::NoLength},
+      {"with a length, closed early", ServerBehaviour::ShortBody},
+  };
+  for (const auto& picture : {std::make_pair("GIF", m_fresh), std::make_pair("BMP", still)}) {
+    for (const auto& delivery : deliveries) {
+      for (const int percent : {30, 60, 99}) {
+        SCOPED_TRACE(std::string(picture.first) + " cut at " + std::to_string(percent) + "% " + delivery.first);
+        Bytes cut = picture.second;
+        cut.resize(cut.size() * percent / 100);
+        WriteFile(m_bannerPath, m_previous);
+        TestHttpServer server(delivery.second, "200 OK", cut);
+        UseProxy(server.port());
+        EXPECT_FALSE(TimedFetch());
+        EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+      }
+    }
+  }
+  // The whole banner without a length still counts.
+  TestHttpServer whole(ServerBehaviour::NoLength, "200 OK", m_fresh);
+  UseProxy(whole.port());
+  EXPECT_TRUE(TimedFetch());
+  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+}
+
+TEST_F(BannerFetchTest, AFailedReplacementLeavesTheOldBannerWhole) {
+  // Held open without delete sharing, the banner cannot be replaced.
+  {
+    const KernelHandle reader(::CreateFileA(m_bannerPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(reader);
+    TestHttpServer server(ServerBehaviour::Answer, "200 OK", m_fresh);
+    UseProxy(server.port());
+    EXPECT_FALSE(TimedFetch());
+  }
+  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+  EXPECT_EQ(LeftoverTempFiles(), 0) << "the new bytes are removed when they cannot land";
+
+  TestHttpServer server(ServerBehaviour::Answer, "200 OK", m_fresh);
+  UseProxy(server.port());
+  EXPECT_TRUE(TimedFetch());
+  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+  EXPECT_EQ(LeftoverTempFiles(), 0);
 }
 
 TEST_F(BannerFetchTest, EveryPictureFormatTheControlShowsReplacesTheFile) {
@@ -264,6 +317,28 @@ TEST_F(BannerFetchTest, LateAnswerNeverLandsAfterGivingUp) {
   EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
 
   // The abandoned download does not stand in the way of the next one.
+  TestHttpServer good(ServerBehaviour::Answer, "200 OK", m_fresh);
+  UseProxy(good.port());
+  EXPECT_TRUE(TimedFetch());
+  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+}
+
+TEST_F(BannerFetchTest, AnAbandonedDownloadEndsItsConnection) {
+  // A byte every 2 s keeps each read of a worker left alone going for hours;
+  // a caller that gives up closes its handles and so its connection.
+  std::vector<std::unique_ptr<TestHttpServer>> slow;
+  for (int i = 0; i < 2; ++i) {
+    slow.push_back(std::make_unique<TestHttpServer>(ServerBehaviour::SlowTrickle, "200 OK", m_fresh));
+    UseProxy(slow.back()->port());
+    EXPECT_FALSE(TimedFetch());
+  }
+  // The server finds the connection gone at its next byte. A cap, not the
+  // expected time: the trickle would take the body's length in seconds
+  // times two, some minutes.
+  for (auto& server : slow) EXPECT_TRUE(server->WaitDone(30000)) << "the abandoned connection is still open";
+  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+
+  // Two abandoned downloads leave no stuck workers behind the next one.
   TestHttpServer good(ServerBehaviour::Answer, "200 OK", m_fresh);
   UseProxy(good.port());
   EXPECT_TRUE(TimedFetch());

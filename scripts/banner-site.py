@@ -10,8 +10,9 @@ request reaches it, whatever host the URL names.
 --mode makes it misbehave: 404 and 500 answer with an error page, stall
 accepts and never answers, trickle sends the banner a byte at a time.
 --hostile NAME serves, in place of the banner, one of the hostile files
-below (made on start), each with a 200 answer; --write-hostile DIR writes
-them all to DIR and ends.
+below (made on start), each with a 200 answer, whole or cut short as the
+case says; --write-hostile DIR writes them all to DIR (as made: a close-early
+case is cut only when sent) and ends.
 Each request is logged to stdout as one line: METHOD URL AGENT.
 """
 import argparse
@@ -105,6 +106,88 @@ def hostile_jpeg(side=20000):
     return b"\xff\xd8" + quant + frame + huffman + scan + b"\x00" * (blocks * 2 // 8) + b"\xff\xd9"
 
 
+def lzw_sub_blocks(width, height):
+    return MAKER.sub_blocks(MAKER.lzw(bytes([1]) * (width * height), 2))
+
+
+def lying_frames(frame):
+    """Copies of frame in a 237x31 GIF: 300, as far as the download cap
+    takes them; to the walker a banner well within the budget."""
+    head = gif_header(237, 31)
+    return head + frame * min(300, (DOWNLOAD_CAP - len(head) - 1) // len(frame)) + b"\x3b"
+
+
+def lying_graphic_control():
+    # The graphic control says 3 bytes: to a decoder it ends early, and its
+    # 8th byte opens a 4096x4096 image whose descriptor the walker reads as
+    # the start of a comment whose sub-blocks are the image's data.
+    gce = b"\x21\xf9\x03\x00\x0a\x00\x00\x2c"
+    comment = b"\x21\xfe\x07\x00" + struct.pack("<HHB", 4096, 4096, 0) + b"\x02" + lzw_sub_blocks(4096, 4096)
+    return lying_frames(gce + comment + solid_frame(0, 0, 8, 8)[8:])
+
+
+def lying_application():
+    # The application extension says 3 bytes: to a decoder it ends at its
+    # 7th byte and a 4096x4099 image follows; the walker takes 11 bytes of
+    # identifier and finds the image's data as the extension's sub-blocks.
+    gce = b"\x21\xf9\x04\x00\x0a\x00\x00\x00"
+    app = (b"\x21\xff\x03VAR\x00\x2c" + struct.pack("<HHHHB", 0, 0, 4096, 0x1003, 0) + b"\x02"
+           + lzw_sub_blocks(4096, 0x1003))
+    return lying_frames(gce + app + solid_frame(0, 0, 8, 8)[8:])
+
+
+def lying_plain_text():
+    # The plain text extension says 3 bytes: to a decoder a 65535x767 image
+    # follows it; the walker reads the extension, 15 bytes and a chain, as
+    # the frame itself.
+    text = (b"\x21\x01\x03VAR\x00\x2c" + struct.pack("<HHHHB", 0, 0, 65535, 0x02FF, 0) + b"\x02"
+            + lzw_sub_blocks(65535, 0x02FF))
+    return lying_frames(b"\x21\xf9\x04\x00\x0a\x00\x00\x00" + text)
+
+
+def jpeg_parts(side):
+    """The segments of a flat grey baseline JPEG: before the frame header,
+    the frame header, and everything after it."""
+    whole = hostile_jpeg(side)
+    frame = whole.index(b"\xff\xc0")
+    return whole[:frame], whole[frame:frame + 13], whole[frame + 13:]
+
+
+def lying_jpeg():
+    # FF 00 right behind the start of image: the old size check took it for
+    # a marker with a length and jumped to the 8x8 frame header inside an
+    # APP1 segment; a decoder discards the stuffed byte, and the first frame
+    # header it meets is 8000x8000.
+    start, big, rest = jpeg_parts(8000)
+    small = jpeg_parts(8)[1]
+    app1 = b"\xff\xe1" + struct.pack(">H", 2 + len(small)) + small
+    jump = len(start) + len(big) + 4  # from behind the "marker" to the small header
+    return b"\xff\xd8\xff\x00" + struct.pack(">H", jump) + start[2:] + big + app1 + rest
+
+
+def good_png():
+    rows = b"".join(b"\x00" + b"\x40\x80\xc0" * 237 for _ in range(31))
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", struct.pack(">IIBBBBB", 237, 31, 8, 2, 0, 0, 0))
+            + png_chunk(b"IDAT", zlib.compress(rows)) + png_chunk(b"IEND", b""))
+
+
+def good_bmp():
+    stride = (237 * 3 + 3) & ~3
+    pixels = (b"\xc0\x80\x40" * 237 + b"\x00" * (stride - 237 * 3)) * 31
+    return (b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
+            + struct.pack("<IiiHHIIiiII", 40, 237, 31, 1, 24, 0, len(pixels), 3780, 3780, 0, 0) + pixels)
+
+
+def sample_banner():
+    with open(DEFAULT_BANNER, "rb") as f:
+        return f.read()
+
+
+def cut(make, share=0.6):
+    """The file make gives, of which the site sends the first share."""
+    return lambda: make()[:int(len(make()) * share)]
+
+
 def hostile_html():
     return (b"<html><head><title>Login</title></head><body><form action=\"/login\" method=\"post\">"
             b"Please log in to use this network.<input name=\"room\"></form></body></html>\n")
@@ -117,7 +200,9 @@ def hostile_cut():
     return banner[:first_image + 200]
 
 
-# name -> (content type, maker)
+# name -> (content type, maker[, delivery]); delivery "no-length" sends no
+# Content-Length, "close-early" announces the whole file's length; both
+# close the connection after the bytes made.
 HOSTILE = {
     "screen-65535": ("image/gif", hostile_screen),
     "frames-4096": ("image/gif", hostile_big_frames),
@@ -127,6 +212,16 @@ HOSTILE = {
     "jpeg-20000": ("image/jpeg", hostile_jpeg),
     "html-200": ("text/html", hostile_html),
     "gif-cut": ("image/gif", hostile_cut),
+    "gif-gce-size-3": ("image/gif", lying_graphic_control),
+    "gif-app-size-3": ("image/gif", lying_application),
+    "gif-text-size-3": ("image/gif", lying_plain_text),
+    "jpeg-ff00-8000": ("image/jpeg", lying_jpeg),
+    "gif-60%-no-length": ("image/gif", cut(sample_banner), "no-length"),
+    "gif-60%-close-early": ("image/gif", sample_banner, "close-early"),
+    "gif-99%-no-length": ("image/gif", cut(sample_banner, 0.99), "no-length"),
+    "jpeg-60%-no-length": ("image/jpeg", cut(lambda: hostile_jpeg(64)), "no-length"),
+    "png-60%-no-length": ("image/png", cut(good_png), "no-length"),
+    "bmp-60%-no-length": ("image/bmp", cut(good_bmp), "no-length"),
 }
 
 
@@ -151,7 +246,18 @@ class SiteHandler(http.server.BaseHTTPRequestHandler):
             self.answer(int(mode), "text/html", b"<html><body>error</body></html>\n")
             return
         if self.server.hostile:
-            self.answer(200, self.server.hostile[0], self.server.hostile[1])
+            content_type, body, delivery = self.server.hostile
+            if delivery == "whole":
+                self.answer(200, content_type, body)
+                return
+            self.send_response(200)
+            self.send_header("Content-Type", content_type)
+            if delivery == "close-early":
+                self.send_header("Content-Length", str(len(body)))
+                body = body[:int(len(body) * 0.6)]
+            self.end_headers()
+            self.wfile.write(body)
+            self.close_connection = True
             return
         with open(self.server.banner, "rb") as f:
             body = f.read()
@@ -190,17 +296,17 @@ def main():
     parser.add_argument("--write-hostile", metavar="DIR", help="write every hostile file to DIR and end")
     args = parser.parse_args()
     if args.write_hostile:
-        for name, (_, make) in HOSTILE.items():
-            with open(os.path.join(args.write_hostile, name), "wb") as f:
-                f.write(make())
+        for name, entry in HOSTILE.items():
+            with open(os.path.join(args.write_hostile, name.replace("%", "")), "wb") as f:
+                f.write(entry[1]())
         return 0
     server = SiteServer(("127.0.0.1", args.port), SiteHandler)
     server.mode = args.mode
     server.banner = args.banner
     server.hostile = None
     if args.hostile:
-        content_type, make = HOSTILE[args.hostile]
-        server.hostile = (content_type, make())
+        entry = HOSTILE[args.hostile]
+        server.hostile = (entry[0], entry[1](), entry[2] if len(entry) > 2 else "whole")
     print("PORT %d" % server.server_address[1], flush=True)
     try:
         server.serve_forever()

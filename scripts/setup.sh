@@ -13,6 +13,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick locales iproute2 util-linux
   cmake ninja-build clang libclang-rt-14-dev googletest libgtest-dev
   fp-utils-3.2.2 python3 file nsis
+  libgif-dev libjpeg-dev
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -3,17 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "banner/core/gif_walker.h"
+#include "banner/core/gif_layout_check.h"
 
 namespace {
-
-// A frame is decoded against the logical screen it came with; a decoder may
-// size its picture to either, so the frame costs the area both span.
-std::uint64_t FrameCost(const GifFrameRect& rect, std::uint32_t screenWidth, std::uint32_t screenHeight) {
-  const std::uint64_t width = std::max<std::uint64_t>(screenWidth, std::uint64_t{rect.left} + rect.width);
-  const std::uint64_t height = std::max<std::uint64_t>(screenHeight, std::uint64_t{rect.top} + rect.height);
-  return width * height;
-}
 
 void PlanGif(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan) {
   GifWalker walker(data, length);
@@ -26,8 +18,11 @@ void PlanGif(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan) {
   GifFrameRect rect;
   while (plan.frames <= kBannerFrameCap && WithinPixelBudget(plan.pixels) && walker.SkipFrame(&rect)) {
     ++plan.frames;
-    plan.pixels += FrameCost(rect, plan.width, plan.height);
+    plan.pixels += PlannedFramePixels(rect, plan.width, plan.height);
   }
+  // Only a file that a decoder splits where the walker does, and that ends
+  // in its trailer, is planned at all.
+  plan.whole = GifBlocksReadAsWalked(data, length);
 }
 
 void PlanStill(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan) {
@@ -36,6 +31,7 @@ void PlanStill(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan)
   plan.width = size->width;
   plan.height = size->height;
   plan.frames = 1;
+  plan.whole = true;
   // The decoded picture and a surface of the same size. Sides of up to 32
   // bits each fit one product in 64 bits, but not twice that: saturate.
   const std::uint64_t area = std::uint64_t{size->width} * size->height;
@@ -47,6 +43,20 @@ void PlanStill(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan)
 
 bool WithinPixelBudget(std::uint64_t pixels) { return pixels <= kBannerPixelBudget; }
 
+std::uint64_t PlannedFramePixels(const GifFrameRect& rect, std::uint32_t screenWidth, std::uint32_t screenHeight) {
+  // A frame is decoded against the logical screen it came with; a decoder may
+  // size its picture to either, so the frame costs the area both span.
+  const std::uint64_t width = std::max<std::uint64_t>(screenWidth, std::uint64_t{rect.left} + rect.width);
+  const std::uint64_t height = std::max<std::uint64_t>(screenHeight, std::uint64_t{rect.top} + rect.height);
+  return width * height;
+}
+
+std::uint64_t PlannedSurfacePixels(const BannerPlan& plan) {
+  const std::uint64_t area = std::uint64_t{plan.width} * plan.height;
+  // A GIF's surface and save area; a still picture's surface.
+  return plan.format == PictureFormat::Gif ? 2 * area : area;
+}
+
 BannerPlan PlanBanner(const std::uint8_t* data, std::uint32_t length) {
   BannerPlan plan;
   plan.format = SniffPictureFormat(data, length);
@@ -56,6 +66,6 @@ BannerPlan PlanBanner(const std::uint8_t* data, std::uint32_t length) {
   } else {
     PlanStill(data, length, plan);
   }
-  plan.accepted = plan.frames >= 1 && plan.frames <= kBannerFrameCap && WithinPixelBudget(plan.pixels);
+  plan.accepted = plan.whole && plan.frames >= 1 && plan.frames <= kBannerFrameCap && WithinPixelBudget(plan.pixels);
   return plan;
 }

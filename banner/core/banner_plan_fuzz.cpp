@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto length = static_cast<std::uint32_t>(size);
   const BannerPlan plan = PlanBanner(data, length);
   if (plan.accepted && !WithinPixelBudget(plan.pixels)) __builtin_trap();
-  for (PictureFormat format : {PictureFormat::Jpeg, PictureFormat::Png, PictureFormat::Bmp}) {
+  for (PictureFormat format : {PictureFormat::Jpeg, PictureFormat::Png, PictureFormat::Bmp, PictureFormat::Icon}) {
     StillPictureSize(format, data, length);
   }
   return 0;

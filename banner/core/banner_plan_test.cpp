@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "banner/core/gif_test_builder.h"
+#include "banner/core/still_test_builder.h"
 
 namespace {
 
@@ -12,35 +13,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 BannerPlan Plan(const Bytes& bytes) { return PlanBanner(bytes.data(), static_cast<std::uint32_t>(bytes.size())); }
 
-Bytes Png(std::uint32_t width, std::uint32_t height) {
-  Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-  for (std::uint32_t v : {width, height}) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-  }
-  out.insert(out.end(), {8, 2, 0, 0, 0});
-  return out;
-}
-
-// SOI, an APP0 segment, a fill byte, then a baseline frame header.
-Bytes Jpeg(std::uint16_t width, std::uint16_t height) {
-  Bytes out{0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F', 0xFF, 0xFF, 0xC0, 0, 11, 8};
-  for (std::uint16_t v : {height, width}) {
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v));
-  }
-  out.insert(out.end(), {1, 1, 0x11, 0});
-  return out;
-}
-
-Bytes Bmp(std::int32_t width, std::int32_t height) {
-  Bytes out{'B', 'M'};
-  out.resize(14, 0);
-  for (std::uint32_t v : {40u, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)}) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  out.resize(54, 0);
-  return out;
-}
+using still_test::Bmp;
+using still_test::Jpeg;
+using still_test::Png;
 
 Bytes Gif(std::uint16_t width, std::uint16_t height, int frames, std::uint16_t left = 0, std::uint16_t top = 0) {
   GifBuilder gif;
@@ -82,7 +57,7 @@ TEST(BannerPlan, WhatIsNoPictureIsRefused) {
       commentOnly.bytes(),
       cutInFirstFrame,
       Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'},  // no IHDR
-      Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2},                // scan before any frame header
+      Bytes{0xFF, 0xD8, 0xFF, 0xDA, 0, 2, 0xFF, 0xD9},    // scan before any frame header
       Jpeg(0, 10),
       Bmp(-5, 5),
       Bytes{'B', 'M', 0, 0},
@@ -103,7 +78,7 @@ TEST(BannerPlan, HugePicturesAreRefusedFromTheirHeadersAlone) {
       {"frames at 65000,65000", Gif(24, 8, 2, 65000, 65000)},
       {"PNG of 20000 x 20000", Png(20000, 20000)},
       {"JPEG of 20000 x 20000", Jpeg(20000, 20000)},
-      {"BMP of 20000 x 20000", Bmp(20000, 20000)},
+      {"BMP of 20000 x 20000", still_test::BmpRle(20000, 20000)},
       {"PNG of 2^31 x 2^31", Png(0x80000000u, 0x80000000u)},
       // Their product is 2^63 + 32768: counted twice it would wrap to 65536.
       {"PNG whose area counted twice wraps", Png(2147516416u, 4294901761u)},

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "banner/core/gif_test_builder.h"
+#include "banner/core/still_test_builder.h"
 
 namespace {
 
@@ -45,9 +46,10 @@ TEST(GifReport, Verdicts) {
   empty.Header(8, 8, 0).Comment("nothing here").Trailer();
   EXPECT_EQ(ReportOf(empty.bytes()), "show: nothing\n");
 
-  const std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
-                                      'I', 'H', 'D', 'R', 0, 0, 0, 96, 0, 0, 0, 48, 8, 2, 0, 0, 0};
+  const std::vector<std::uint8_t> png = still_test::Png(96, 48);
   EXPECT_EQ(ReportOf(png), "show: still\n");
+  // A PNG that ends behind its header is cut: nothing.
+  EXPECT_EQ(ReportOf(std::vector<std::uint8_t>(png.begin(), png.begin() + 33)), "show: nothing\n");
   // What the control refuses shows nothing: no bytes, no picture, no size.
   EXPECT_EQ(ReportOf({}), "show: nothing\n");
   const std::string page = "<html>login</html>";

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <optional>
 
-enum class PictureFormat { Unknown, Gif, Jpeg, Png, Bmp };
+enum class PictureFormat { Unknown, Gif, Jpeg, Png, Bmp, Icon };
 
-// GIF87a/GIF89a, JPEG, PNG or BMP by the first bytes; Unknown otherwise.
+// GIF87a/GIF89a, JPEG, PNG, BMP, or an icon or cursor file, by the first
+// bytes; Unknown otherwise.
 PictureFormat SniffPictureFormat(const std::uint8_t* data, std::uint32_t length);
 
 struct PixelSize {
@@ -16,6 +17,9 @@ struct PixelSize {
 };
 
 // The size a JPEG, PNG or BMP announces (a frame header, the IHDR chunk, the
-// bitmap header). Nothing when the header is missing or cut short, or when
-// either side is 0.
+// bitmap header), or an icon's largest image, read where a decoder reads it, and only from a file that
+// is whole for its format: a JPEG followed to its end-of-image marker, a PNG
+// to its IEND chunk, a BMP holding its pixels and the file size its header
+// gives. Nothing when the file is cut, cannot be followed, or either side
+// is 0.
 std::optional<PixelSize> StillPictureSize(PictureFormat format, const std::uint8_t* data, std::uint32_t length);

@@ -14,6 +14,7 @@ from varo_e2e import ROOT, TIMER_TITLE, AppTestCase, parse_info, stop
 
 SITE_SCRIPT = ROOT / "scripts" / "banner-site.py"
 SAMPLE = ROOT / "res" / "images" / "sorel-ads.gif"
+MAKE_BANNER = ROOT / "res" / "images" / "make_banner.py"
 BANNER_NAME = "sorel-ads.gif"
 TIMER = "title:" + TIMER_TITLE
 REMOTE_TITLE = "リモート電源オン"
@@ -59,10 +60,32 @@ def closed_port():
         return s.getsockname()[1]
 
 
+_earlier = []
+
+
+def earlier_banner():
+    """A banner of an earlier run: the same size as the site's sample but
+    other bytes (5 frames at 300 ms), so that a scenario can tell whether the
+    download replaced the file. The program folder copied into each prefix
+    may hold the sample itself, left there by make run."""
+    if not _earlier:
+        import tempfile
+        with tempfile.TemporaryDirectory() as work:
+            path = Path(work) / "earlier.gif"
+            subprocess.run([sys.executable, str(MAKE_BANNER), str(path), "--frames", "5", "--delay", "30"],
+                           check=True, timeout=120, stdout=subprocess.DEVNULL)
+            _earlier.append(path.read_bytes())
+    if _earlier[0] == SAMPLE.read_bytes():
+        raise RuntimeError("the earlier banner must differ from the site's")
+    return _earlier[0]
+
+
 class BannerCase(AppTestCase):
     def setUp(self):
         super().setUp()
         self.site = None
+        # Every scenario starts from a banner other than the one served.
+        self.banner_file.write_bytes(earlier_banner())
 
     def tearDown(self):
         if self.site:
@@ -192,12 +215,8 @@ class BannerShown(BannerCase):
 class BannerKept(BannerCase):
     """A failed download keeps the banner of an earlier run, and shows it."""
 
-    def setUp(self):
-        super().setUp()
-        self.banner_file.write_bytes(SAMPLE.read_bytes())
-
     def assert_previous_banner_shown(self):
-        self.assertEqual(self.banner_file.read_bytes(), SAMPLE.read_bytes())
+        self.assertEqual(self.banner_file.read_bytes(), earlier_banner())
         rect = self.child_rect(self.timer, IDC_BANNER)
         self.assertEqual((rect[2] - rect[0], rect[3] - rect[1]), (237, 31))
         self.assert_animates(rect)

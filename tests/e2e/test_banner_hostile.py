@@ -1,16 +1,23 @@
 """Hostile banners from the stand-in site, served to both windows over a
-good banner of an earlier run: a login page, cut and undecodable GIFs, and
-pictures that would take gigabytes once decoded. Each window still shows,
+good banner of an earlier run: a login page, cut and undecodable GIFs,
+pictures that would take gigabytes once decoded, files whose headers say one
+thing to the size check and another to a decoder, and good files cut short,
+with and without a length. Each window still shows,
 the good banner file stays and is shown. HostileFigures.bench_table prints
 the figures (make bench); nothing here is timed."""
 import time
 import unittest
 
-from test_banner import (BANNER_NAME, IDC_BANNER, IDC_REMOTE_BANNER, ID_TRAY_REMOTE, REMOTE_TITLE, SAMPLE,
-                         BannerCase, stop)
+from test_banner import (BANNER_NAME, IDC_BANNER, IDC_REMOTE_BANNER, ID_TRAY_REMOTE, REMOTE_TITLE, BannerCase,
+                         earlier_banner, stop)
 
 CASES = ["screen-65535", "frames-4096", "undecodable-100000", "frames-at-65000", "png-20000", "jpeg-20000",
-         "html-200", "gif-cut"]
+         "html-200", "gif-cut",
+         # headers that read one way to the size check and another to a decoder
+         "gif-gce-size-3", "gif-app-size-3", "gif-text-size-3", "jpeg-ff00-8000",
+         # good files cut short
+         "gif-60%-no-length", "gif-60%-close-early", "gif-99%-no-length", "jpeg-60%-no-length",
+         "png-60%-no-length", "bmp-60%-no-length"]
 
 
 class HostileCase(BannerCase):
@@ -26,7 +33,7 @@ class HostileCase(BannerCase):
         at all, neither file nor download) and opens the remote window too.
         Answers the figures of the run."""
         if hostile:
-            self.banner_file.write_bytes(SAMPLE.read_bytes())
+            self.banner_file.write_bytes(earlier_banner())
             self.serve(hostile=hostile)
         else:
             if self.banner_file.exists():
@@ -44,7 +51,7 @@ class HostileCase(BannerCase):
                         message="the second request in the site's log")
         self.assertEqual(len(self.site.times), 2, self.site.requests)
         figures["remote_after_request"] = remote_shown - self.site.times[1]
-        figures["kept"] = self.banner_file.exists() and self.banner_file.read_bytes() == SAMPLE.read_bytes()
+        figures["kept"] = self.banner_file.exists() and self.banner_file.read_bytes() == earlier_banner()
         figures["peak_mib"] = self.peak_working_set_mib()
         return figures
 

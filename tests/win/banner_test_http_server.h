@@ -23,6 +23,8 @@ enum class ServerBehaviour {
   Huge,             // announces 1 GB and sends as fast as it can
   Endless,          // announces no length and sends as fast as it can
   ShortBody,        // announces more than it sends, then closes
+  NoLength,         // announces no length, sends the body, then closes
+  SlowTrickle,      // announces the body, then one byte every 2 s
 };
 
 class TestHttpServer {
@@ -118,15 +120,17 @@ class TestHttpServer {
     if (m_behaviour == ServerBehaviour::Huge) announced = 1u << 30;
     if (m_behaviour == ServerBehaviour::ShortBody) announced = m_body.size() + 100;
     std::string answer = "HTTP/1.1 " + m_status + "\r\nContent-Type: image/gif\r\n";
-    if (m_behaviour != ServerBehaviour::Endless) answer += "Content-Length: " + std::to_string(announced) + "\r\n";
+    if (m_behaviour != ServerBehaviour::Endless && m_behaviour != ServerBehaviour::NoLength) answer += "Content-Length: " + std::to_string(announced) + "\r\n";
     answer += "Connection: close\r\n\r\n";
     if (!SendAll(client, answer.data(), answer.size())) return;
 
     switch (m_behaviour) {
       case ServerBehaviour::Trickle:
+      case ServerBehaviour::SlowTrickle:
         for (std::uint8_t byte : m_body) {
           if (m_stopping || !SendAll(client, reinterpret_cast<const char*>(&byte), 1)) return;
-          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+          std::this_thread::sleep_for(
+              std::chrono::milliseconds(m_behaviour == ServerBehaviour::Trickle ? 200 : 2000));
         }
         break;
       case ServerBehaviour::Huge:

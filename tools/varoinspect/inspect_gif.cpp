@@ -2,10 +2,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <limits>
 #include <system_error>
 #include <vector>
 
+#include "banner/core/banner_plan.h"
 #include "banner/core/gif_report.h"
 #include "tools/varoinspect/inspect.h"
 
@@ -13,6 +13,12 @@ int InspectGif(const char* path, std::ostream& out) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {
     out << "cannot read " << path << ": not a readable file\n";
+    return 1;
+  }
+  // The program reads no larger banner file; neither is this read whole.
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kBannerMaxFileBytes) {
+    out << "cannot read " << path << ": file too large\n";
     return 1;
   }
   std::ifstream in(path, std::ios::binary);
@@ -26,8 +32,8 @@ int InspectGif(const char* path, std::ostream& out) {
     out << "cannot read " << path << '\n';
     return 1;
   }
-  // The program loads a banner into one 32-bit sized block.
-  if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+  // Grown while it was read.
+  if (bytes.size() > kBannerMaxFileBytes) {
     out << "cannot read " << path << ": file too large\n";
     return 1;
   }
