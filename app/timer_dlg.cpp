@@ -118,6 +118,7 @@ void CTimerDlg::ShowPicturesForDpi() {
   ShowLargeIcon(m_hWnd, IDC_POWEROFF_ICON, IDI_POWEROFF);
   ShowLargeIcon(m_hWnd, IDC_LOGOFF_ICON, IDI_LOGOFF);
   ShowLargeIcon(m_hWnd, IDC_RESTART_ICON, IDI_RESTART);
+  m_banner.SetDisplayDpi(DialogDpiOf(m_hWnd));
 }
 
 void CTimerDlg::SetPickerTime(const TimeOfDay& time) {

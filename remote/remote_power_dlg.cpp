@@ -80,6 +80,7 @@ void CRemotePowerDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CRemotePowerDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   ShowLargeIcon(m_hWnd, IDC_REMOTE_ICON, IDR_MAINFRAME);
+  m_banner.SetDisplayDpi(DialogDpiOf(m_hWnd));
 
   m_strListPath = ResolveComputerListPath();
   SetUpColumns();
