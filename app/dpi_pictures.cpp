@@ -95,14 +95,14 @@ HICON LoadSmallIcon(HINSTANCE module, UINT id) {
 
 int DialogDpiOf(HWND dialog) {
   HFONT font = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
-  LOGFONTA spec = {};
-  if (!font || ::GetObjectA(font, sizeof spec, &spec) == 0) return ScreenDpi();
+  LOGFONTA logFont = {};
+  if (!font || ::GetObjectA(font, sizeof logFont, &logFont) == 0) return ScreenDpi();
   ScreenDC screen;
   if (!screen.get()) return kBaseDpi;
   const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
   const int unitNow = AverageCharWidth(screen.get(), font);
-  spec.lfHeight = ::MulDiv(spec.lfHeight, kBaseDpi, dpi);  // the same font at 96 DPI
-  UniqueHandle<HFONT, &::DeleteObject> font96(::CreateFontIndirectA(&spec));
+  logFont.lfHeight = ::MulDiv(logFont.lfHeight, kBaseDpi, dpi);  // the same font at 96 DPI
+  UniqueHandle<HFONT, &::DeleteObject> font96(::CreateFontIndirectA(&logFont));
   if (!font96) return dpi;
   return DialogDpi(unitNow, AverageCharWidth(screen.get(), font96.get()));
 }
