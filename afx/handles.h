@@ -52,6 +52,12 @@ class UniqueHandle {
   explicit operator bool() const { return m_handle != nullptr; }
   // For calls that hand out a handle through a pointer; only on an empty owner.
   Handle* receive() { return &m_handle; }
+  // Hands the handle to the caller, who closes it from now on.
+  Handle release() {
+    Handle handle = m_handle;
+    m_handle = nullptr;
+    return handle;
+  }
 
  private:
   Handle m_handle;

@@ -5,6 +5,7 @@
 #include "afx/app.h"
 #include "afx/ddx.h"
 #include "app/core/schedule.h"
+#include "app/dpi_pictures.h"
 #include "app/power_action.h"
 #include "res/resource.h"
 
@@ -74,9 +75,8 @@ BOOL CCountdownDlg::OnInitDialog() {
   m_force = 1;
   m_remaining = StartCount();
 
-  if (const UINT iconId = ActionIconId(m_action)) {
-    m_icon.SetIcon(::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(iconId)));
-  }
+  const UINT iconId = ActionIconId(m_action);
+  ShowLargeIcon(m_hWnd, IDC_ACTIONICON, iconId ? iconId : IDI_POWEROFF);
   SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetTimer(kCountdownTimerId, kCountdownPeriodMs);
   PostMessage(WM_BRING_TO_FRONT);

@@ -12,6 +12,7 @@
 
 #include "afx/app.h"
 #include "afx/wndcreate.h"
+#include "app/dpi_pictures.h"
 #include "app/modal_test_support.h"
 #include "app/power_action.h"
 #include "res/resource.h"
@@ -41,9 +42,10 @@ class CountdownIcon : public ::testing::TestWithParam<IconCase> {};
 
 TEST_P(CountdownIcon, OpensTopmostWithTheActionsIconAndThirty) {
   const IconCase c = GetParam();
-  const HICON expected = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.iconId));
-  ASSERT_NE(expected, nullptr);
   const INT_PTR result = RunCountdown(c.action, [&](HWND hwnd) {
+    // The image drawn for the icon's place, the one the timer window shows too.
+    const HICON expected = SharedIconAtSize(::GetModuleHandleA(nullptr), c.iconId, LargeIconSizeFor(hwnd));
+    ASSERT_NE(expected, nullptr);
     EXPECT_EQ(WindowTextOf(::GetDlgItem(hwnd, IDC_COUNT)), "30");
     EXPECT_TRUE(::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     const HICON shown =

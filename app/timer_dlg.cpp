@@ -2,12 +2,15 @@
 
 #include <shlwapi.h>
 
+#include <iterator>
+
 #include "afx/app.h"
 #include "afx/ddx.h"
 #include "app/about_dlg.h"
 #include "app/app_profile.h"
 #include "app/clock.h"
 #include "app/countdown_dlg.h"
+#include "app/dpi_pictures.h"
 #include "app/help_launcher.h"
 #include "app/power_action.h"
 #include "afx/module_directory.h"
@@ -22,13 +25,11 @@ namespace {
 const char kBannerFileName[] = "sorel-ads.gif";
 constexpr UINT kTickPeriodMs = 1000;
 
-// The icon's image drawn for the system's small-icon size (16, 20, 24 at 100,
-// 125, 150 %), instead of the large one scaled down by the shell.
-HICON LoadSmallIcon(UINT id) {
-  return static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(id), IMAGE_ICON,
-                                         ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                         LR_DEFAULTCOLOR));
-}
+// The side picture as drawn for 96, 144 and 192 DPI; 100 x 200 pixels at 96.
+const BitmapForDpi kSidePictures[] = {
+    {IDB_SIDEPICTURE, 96}, {IDB_SIDEPICTURE_144, 144}, {IDB_SIDEPICTURE_192, 192}};
+constexpr int kSidePictureWidth = 100;
+constexpr int kSidePictureHeight = 200;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
@@ -50,7 +51,8 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
 END_MESSAGE_MAP()
 
-CTimerDlg::CTimerDlg(CWnd* parent) : CDialog(IDD_TIMER, parent), m_smallIcon(LoadSmallIcon(IDR_MAINFRAME)) {
+CTimerDlg::CTimerDlg(CWnd* parent)
+    : CDialog(IDD_TIMER, parent), m_smallIcon(LoadSmallIcon(AfxGetResourceHandle(), IDR_MAINFRAME)) {
   m_hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -75,6 +77,7 @@ BOOL CTimerDlg::OnInitDialog() {
   HICON smallIcon = m_smallIcon ? m_smallIcon.get() : m_hIcon;
   SetIcon(m_hIcon, TRUE);
   SetIcon(smallIcon, FALSE);
+  ShowPicturesForDpi();
 
   AppProfile profile(AfxGetApp());
   m_schedule = LoadSchedule(profile);
@@ -105,6 +108,19 @@ BOOL CTimerDlg::OnInitDialog() {
   const std::string bannerPath = GetModuleDirectory() + kBannerFileName;
   if (::PathFileExistsA(bannerPath.c_str()) && m_banner.LoadFromFile(bannerPath)) m_banner.Start();
   return TRUE;
+}
+
+void CTimerDlg::ShowPicturesForDpi() {
+  // The template's pictures keep their 96-DPI size while the dialog grows
+  // with its font: each is loaded again to grow as much as the dialog did.
+  *m_sidePicture.receive() = LoadBitmapForDpi(AfxGetResourceHandle(), kSidePictures, std::size(kSidePictures),
+                                              kSidePictureWidth, kSidePictureHeight, DialogDpiOf(m_hWnd));
+  ShowBitmap(m_hWnd, IDC_SIDEPICTURE, m_sidePicture.get());
+  // The countdown shows the same icons.
+  ShowLargeIcon(m_hWnd, IDC_POWEROFF_ICON, IDI_POWEROFF);
+  ShowLargeIcon(m_hWnd, IDC_LOGOFF_ICON, IDI_LOGOFF);
+  ShowLargeIcon(m_hWnd, IDC_RESTART_ICON, IDI_RESTART);
+  m_banner.SetDisplayDpi(DialogDpiOf(m_hWnd));
 }
 
 void CTimerDlg::SetPickerTime(const TimeOfDay& time) {

@@ -50,9 +50,11 @@ class CTimerDlg : public CDialog {
   void ArmTick();
   void DisarmTick();
   void SetPickerTime(const TimeOfDay& time);
+  void ShowPicturesForDpi();
 
   ScheduleSettings m_schedule;
   IconHandle m_smallIcon;  // before m_tray: the tray shows it until its end
+  UniqueHandle<HBITMAP, &::DeleteObject> m_sidePicture;  // shown by the side picture's control
   CSystemTray m_tray;
   int m_remoteOpen = 0;
   CRemotePowerDlg* m_pRemoteDlg = nullptr;

@@ -84,7 +84,10 @@ BOOL CAnimatedPicture::CreateSurface(int width, int height, PictureRef still, st
   // A picture larger than the place it was given is clipped where sibling
   // controls lie over it, instead of painting over them.
   AfxModifyStyle(m_hWnd, 0, WS_CLIPSIBLINGS);
-  SetWindowPos(nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+  // Frames are drawn at the picture's own size and stretched only when the
+  // surface is painted, so the animation's offsets and disposals stay exact.
+  m_shown = {::MulDiv(width, m_displayDpi, 96), ::MulDiv(height, m_displayDpi, 96)};
+  SetWindowPos(nullptr, 0, 0, m_shown.cx, m_shown.cy, SWP_NOMOVE | SWP_NOZORDER);
   WindowDC dc(m_hWnd);
   if (dc.get() == nullptr) return FALSE;
   MemorySurface surface = MemorySurface::Create(dc.get(), width, height);
@@ -163,7 +166,7 @@ BOOL CAnimatedPicture::CopySurfaceTo(HDC dc) {
 
 void CAnimatedPicture::OnPaint() {
   CPaintDC dc(this);
-  CopySurfaceTo(dc.m_hDC);
+  if (m_scene) m_scene->CopyTo(dc.m_hDC, m_shown.cx, m_shown.cy);
 }
 
 void CAnimatedPicture::OnDestroy() {

@@ -20,8 +20,14 @@ class CAnimatedPicture : public CStatic {
   explicit CAnimatedPicture(PictureDecoder decoder = &DecodePicture);
   ~CAnimatedPicture() override;
 
+  // The dialog has grown from its 96-DPI layout as a screen of `dpi` would
+  // make it (96: not at all): pictures loaded from now on are shown that
+  // much larger, filtered, at the control's place.
+  void SetDisplayDpi(int dpi) { m_displayDpi = dpi > 0 ? dpi : 96; }
+
   // Loads an image file; true when it was decoded and its surface made. The
-  // control takes the picture's size and keeps its position.
+  // control takes the picture's size (grown as SetDisplayDpi says) and keeps
+  // its position.
   BOOL LoadFromFile(const std::string& path);
   // As LoadFromFile, from a movable global block holding length bytes. The
   // control keeps nothing pointing into the block.
@@ -53,6 +59,8 @@ class CAnimatedPicture : public CStatic {
   static unsigned __stdcall AnimationThreadProc(void* scene);
 
   const PictureDecoder m_decoder;
+  int m_displayDpi = 96;
+  SIZE m_shown{0, 0};  // the picture's size on the screen
   std::shared_ptr<AnimationScene> m_scene;  // null while nothing is loaded
   // The drawing thread. Still set after a Stop whose wait ran out: that
   // thread has been asked to end but may still be drawing.

@@ -293,6 +293,24 @@ TEST_F(AnimatedPictureTest, StillPicturesTakeTheirSizeAt96DpiAndKeepTheirPlace) 
   }
 }
 
+TEST_F(AnimatedPictureTest, InADialogGrownForTheDpiThePictureGrowsAtItsPlaceAndFramesKeepTheirSize) {
+  struct Case {
+    int dpi, width, height;
+  } const cases[] = {{144, 144, 72}, {192, 192, 96}, {128, 128, 64}, {96, 96, 48}, {0, 96, 48}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    m_picture.SetDisplayDpi(c.dpi);
+    ASSERT_TRUE(Load("still.bmp", MakeBmp(96, 48, 0x2060A0)));
+    EXPECT_EQ(ControlSize().cx, c.width);
+    EXPECT_EQ(ControlSize().cy, c.height);
+    EXPECT_EQ(ControlPosition().x, kLeft);
+    EXPECT_EQ(ControlPosition().y, kTop);
+    EXPECT_TRUE(m_picture.Start());
+    EXPECT_EQ(Pixel(95, 47), Rgb(0x2060A0)) << "drawn at its own size";
+  }
+  m_picture.SetDisplayDpi(96);
+}
+
 TEST_F(AnimatedPictureTest, PngAndJpegFromImageMagickShowStill) {
   struct Case {
     const char* file;

@@ -75,13 +75,22 @@ void AnimationScene::ClearStopRequest() {
   m_stopRequested = false;
 }
 
-bool AnimationScene::CopyTo(HDC target) {
+bool AnimationScene::CopyTo(HDC target, int width, int height) {
   // Owed before trying: a drawing thread that lets the lock go after this
   // point sees it and asks for the paint again.
   m_paintOwed = true;
   if (!m_surfaceLock.try_lock()) return false;
   m_paintOwed = false;
-  ::BitBlt(target, 0, 0, m_width, m_height, m_surface.dc(), 0, 0, SRCCOPY);
+  if (width > 0 && height > 0 && (width != m_width || height != m_height)) {
+    const int mode = ::SetStretchBltMode(target, HALFTONE);
+    POINT origin{};
+    ::SetBrushOrgEx(target, 0, 0, &origin);  // as HALFTONE requires after the mode is set
+    ::StretchBlt(target, 0, 0, width, height, m_surface.dc(), 0, 0, m_width, m_height, SRCCOPY);
+    ::SetBrushOrgEx(target, origin.x, origin.y, nullptr);
+    ::SetStretchBltMode(target, mode);
+  } else {
+    ::BitBlt(target, 0, 0, m_width, m_height, m_surface.dc(), 0, 0, SRCCOPY);
+  }
   m_surfaceLock.unlock();
   return true;
 }

@@ -55,7 +55,8 @@ class AnimationScene {
   // Copies the surface to (0, 0) of target, unless the drawing thread is
   // drawing into it: then it copies nothing, never waits, and the drawing
   // thread invalidates the window again once its drawing call is over.
-  bool CopyTo(HDC target);
+  // A width and height other than the surface's stretch it, filtered.
+  bool CopyTo(HDC target, int width = 0, int height = 0);
 
   int width() const { return m_width; }
   int height() const { return m_height; }

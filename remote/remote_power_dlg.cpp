@@ -5,6 +5,7 @@
 #include "afx/app.h"
 #include "afx/ddx.h"
 #include "afx/module_directory.h"
+#include "app/dpi_pictures.h"
 #include "banner/banner_fetch.h"
 #include "remote/core/directed_broadcast.h"
 #include "remote/core/magic_packet.h"
@@ -78,6 +79,8 @@ void CRemotePowerDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CRemotePowerDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  ShowLargeIcon(m_hWnd, IDC_REMOTE_ICON, IDR_MAINFRAME);
+  m_banner.SetDisplayDpi(DialogDpiOf(m_hWnd));
 
   m_strListPath = ResolveComputerListPath();
   SetUpColumns();

@@ -6,6 +6,8 @@
 #define IDI_POWEROFF 187
 #define IDI_LOGOFF 189
 #define IDB_SIDEPICTURE 132
+#define IDB_SIDEPICTURE_144 133  // the side picture drawn for 144 and 192 DPI
+#define IDB_SIDEPICTURE_192 134
 
 #define IDD_ABOUTBOX 100
 #define IDD_TIMER 102
@@ -78,3 +80,11 @@
 #define IDC_COUNT 1059
 #define IDC_COUNTDOWN_CANCEL 1060
 #define IDC_ACTIONICON 1061
+
+// Pictures that are loaded again at the size of their place.
+#define IDC_SIDEPICTURE 1150
+#define IDC_POWEROFF_ICON 1151
+#define IDC_LOGOFF_ICON 1152
+#define IDC_RESTART_ICON 1153
+#define IDC_ABOUT_ICON 1154
+#define IDC_REMOTE_ICON 1155

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Takes the README's screenshots: docs/timer-window.png (the timer window
-with the banner from the local stand-in site) and docs/tray-menu.png (the
-tray menu opened with a right click on the icon). Runs the built program in
-a throwaway copy of the template prefix; run it inside the sandbox:
+with the banner from the local stand-in site), docs/tray-menu.png (the
+tray menu opened with a right click on the icon) and
+docs/timer-window-150.png (the timer window on a screen at 150 %, 144 DPI).
+Runs the built program in throwaway copies of the template prefix; run it
+inside the sandbox:
 
     scripts/wine-sandbox.sh --bare -- python3 scripts/take-screenshots.py
 """
@@ -43,21 +45,40 @@ def visible_menu(prefix):
     return next((m for m in menus if m.get("visible") == "1"), None)
 
 
+def timer_window(prefix, site, target):
+    """Starts the program and crops its timer window into target; answers the Popen."""
+    prefix.reg_add(INTERNET_SETTINGS, "ProxyEnable", 1, "REG_DWORD")
+    prefix.reg_add(INTERNET_SETTINGS, "ProxyServer", "127.0.0.1:%d" % site.port)
+    app = prefix.start_app()
+    rc, out = prefix.driver("wait-visible", "title:" + TIMER_TITLE, 60000, timeout=120)
+    if rc != 0:
+        stop(app)
+        raise SystemExit("the timer window did not appear: " + out)
+    time.sleep(3)  # the first frames of the banner, and the caption's repaint
+    window = [int(v) for v in parse_info(out)["rect"].split(",")]
+    crop(prefix.env["DISPLAY"], window, target)
+    return app
+
+
 def main():
-    prefix = Prefix()
     site = Site()
+    try:
+        scaled = Prefix(dpi=144)
+        try:
+            stop(timer_window(scaled, site, ROOT / "docs" / "timer-window-150.png"))
+        finally:
+            scaled.close()
+        tray_menu_and_timer_window(site)
+    finally:
+        site.close()
+
+
+def tray_menu_and_timer_window(site):
+    prefix = Prefix()
     app = None
     try:
-        prefix.reg_add(INTERNET_SETTINGS, "ProxyEnable", 1, "REG_DWORD")
-        prefix.reg_add(INTERNET_SETTINGS, "ProxyServer", "127.0.0.1:%d" % site.port)
-        app = prefix.start_app()
-        rc, out = prefix.driver("wait-visible", "title:" + TIMER_TITLE, 60000, timeout=120)
-        if rc != 0:
-            raise SystemExit("the timer window did not appear: " + out)
-        time.sleep(3)  # the first frames of the banner, and the caption's repaint
-        window = [int(v) for v in parse_info(out)["rect"].split(",")]
+        app = timer_window(prefix, site, ROOT / "docs" / "timer-window.png")
         display = prefix.env["DISPLAY"]
-        crop(display, window, ROOT / "docs" / "timer-window.png")
 
         subprocess.run(["xdotool", "mousemove", str(ICON[0]), str(ICON[1]), "click", "3"],
                        env=prefix.env, check=True, timeout=30)
@@ -70,7 +91,6 @@ def main():
     finally:
         if app:
             stop(app)
-        site.close()
         prefix.close()
 
 

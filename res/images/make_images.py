@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws the program's icons and side picture. Run it to remake the files
-beside it: app.ico (32, 24, 20 and 16 pixels), poweroff.ico, logoff.ico,
-restart.ico (32x32 and 16x16), all 32-bit with alpha, and side.bmp
-(100x200, 24-bit). Standard library only."""
+beside it: app.ico, poweroff.ico, logoff.ico and restart.ico (32-bit with
+alpha, one image for each size the program asks for at 100 to 200 %), and
+the side picture for 96, 144 and 192 DPI: side.bmp (100x200), side-144.bmp
+(150x300), side-192.bmp (200x400), 24-bit. Standard library only."""
 import math
 import os
 import struct
@@ -136,26 +137,47 @@ def write_ico(path, draw, color, sizes=(32, 16)):
         f.write(out)
 
 
-def write_side(path, w=100, h=200):
-    """A night sky fading to dusk, a moon and a sleeping monitor."""
+SIDE_W, SIDE_H = 100, 200  # the side picture at 96 DPI
+
+
+def side_scene(x, y):
+    """A night sky fading to dusk, a moon and a sleeping monitor; x and y in
+    the pixels of the 96-DPI picture, continuous."""
+    t = y / (SIDE_H - 1)
+    r, g, b = 20 + 90 * t, 30 + 70 * t, 90 + 110 * t
+    if math.hypot(x - 70, y - 35) < 13 and math.hypot(x - 63, y - 30) > 12:
+        r, g, b = 250, 235, 150
+    sx, sy = round(x), round(y)
+    if (sx * 7 + sy * 13) % 97 == 0 and sy < 110:
+        r, g, b = 230, 230, 255
+    if 18 <= x <= 82 and 120 <= y <= 165:
+        inner = 22 <= x <= 78 and 124 <= y <= 161
+        r, g, b = (25, 35, 60) if inner else (190, 190, 200)
+    if 44 <= x <= 56 and 165 < y <= 178:
+        r, g, b = 170, 170, 180
+    if 32 <= x <= 68 and 178 < y <= 183:
+        r, g, b = 170, 170, 180
+    return r, g, b
+
+
+def write_side(path, scale=1):
+    """The side picture drawn for scale x 96 DPI: the scene sampled afresh
+    (supersampled above 96 DPI), not the 96-DPI pixels enlarged."""
+    w, h = round(SIDE_W * scale), round(SIDE_H * scale)
+    ss = 1 if scale == 1 else SS
     rows = []
-    for y in range(h):
+    for py in range(h):
         row = []
-        t = y / (h - 1)
-        for x in range(w):
-            r, g, b = 20 + 90 * t, 30 + 70 * t, 90 + 110 * t
-            if math.hypot(x - 70, y - 35) < 13 and math.hypot(x - 63, y - 30) > 12:
-                r, g, b = 250, 235, 150
-            if (x * 7 + y * 13) % 97 == 0 and y < 110:
-                r, g, b = 230, 230, 255
-            if 18 <= x <= 82 and 120 <= y <= 165:
-                inner = 22 <= x <= 78 and 124 <= y <= 161
-                r, g, b = (25, 35, 60) if inner else (190, 190, 200)
-            if 44 <= x <= 56 and 165 < y <= 178:
-                r, g, b = 170, 170, 180
-            if 32 <= x <= 68 and 178 < y <= 183:
-                r, g, b = 170, 170, 180
-            row.append((int(r), int(g), int(b)))
+        for px in range(w):
+            acc = [0.0, 0.0, 0.0]
+            for j in range(ss):
+                for i in range(ss):
+                    # Pixel centres of the 96-DPI picture fall on whole numbers.
+                    x = (px + (i + 0.5) / ss) / scale - 0.5
+                    y = (py + (j + 0.5) / ss) / scale - 0.5
+                    for k, c in enumerate(side_scene(x, y)):
+                        acc[k] += c
+            row.append(tuple(int(c / (ss * ss)) for c in acc))
         rows.append(row)
     stride = (w * 3 + 3) & ~3
     pixels = bytearray()
@@ -165,7 +187,8 @@ def write_side(path, w=100, h=200):
             line += bytes((b, g, r))
         line += bytes(stride - len(line))
         pixels += line
-    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    ppm = round(2835 * scale)  # 72 pixels per inch at 96 DPI, as before
+    info = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(pixels), ppm, ppm, 0, 0)
     head = struct.pack('<2sIHHI', b'BM', 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     with open(path, 'wb') as f:
         f.write(head + info + pixels)
@@ -173,10 +196,14 @@ def write_side(path, w=100, h=200):
 
 if __name__ == '__main__':
     here = os.path.dirname(os.path.abspath(__file__))
-    # The small sizes of 100, 125 and 150 % scaling, so that the tray and the
-    # caption get an image drawn for their size instead of a scaled one.
-    write_ico(os.path.join(here, 'app.ico'), draw_app, (40, 90, 170), (32, 24, 20, 16))
-    write_ico(os.path.join(here, 'poweroff.ico'), draw_power, (200, 50, 40))
-    write_ico(os.path.join(here, 'logoff.ico'), draw_logoff, (40, 120, 190))
-    write_ico(os.path.join(here, 'restart.ico'), draw_restart, (40, 150, 70))
+    # The small sizes of 100 to 200 % scaling (16, 20, 24, 32) for the tray and
+    # the caption, and the large ones (32, 40, 48, 64) for the icons in the
+    # windows: each place gets an image drawn for its size, not a scaled one.
+    all_sizes = (64, 48, 40, 32, 24, 20, 16)
+    write_ico(os.path.join(here, 'app.ico'), draw_app, (40, 90, 170), all_sizes)
+    write_ico(os.path.join(here, 'poweroff.ico'), draw_power, (200, 50, 40), all_sizes)
+    write_ico(os.path.join(here, 'logoff.ico'), draw_logoff, (40, 120, 190), all_sizes)
+    write_ico(os.path.join(here, 'restart.ico'), draw_restart, (40, 150, 70), all_sizes)
     write_side(os.path.join(here, 'side.bmp'))
+    write_side(os.path.join(here, 'side-144.bmp'), 1.5)
+    write_side(os.path.join(here, 'side-192.bmp'), 2)

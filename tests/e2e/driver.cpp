@@ -168,6 +168,95 @@ BOOL CALLBACK ChildListProc(HWND h, LPARAM) {
   return TRUE;
 }
 
+// Whether each child's text fits its control, measured with the dialog's
+// font (face, points) as the dialog made it for the screen's DPI. The font
+// handle itself cannot cross processes. One line per control with text:
+// needed and available size in pixels, fits=0|1.
+struct TextFitState {
+  HDC dc;
+  int dpi;
+  int lineHeight;
+};
+
+int Scaled(int pixelsAt96, int dpi) { return MulDiv(pixelsAt96, dpi, 96); }
+
+BOOL CALLBACK TextFitProc(HWND h, LPARAM lp) {
+  const TextFitState& st = *reinterpret_cast<const TextFitState*>(lp);
+  const std::wstring cls = ClassOf(h), text = TextOf(h);
+  if (text.empty() || !IsWindowVisible(h)) return TRUE;
+  const LONG style = GetWindowLongW(h, GWL_STYLE);
+  int margin = 0;  // pixels of the control that its text cannot use
+  bool multiLine = false;
+  UINT prefix = 0;
+  if (cls == L"Static") {
+    const LONG type = style & SS_TYPEMASK;
+    if (type != SS_LEFT && type != SS_CENTER && type != SS_RIGHT && type != SS_SIMPLE &&
+        type != SS_LEFTNOWORDWRAP) {
+      return TRUE;  // a picture or a frame
+    }
+    if (style & SS_NOPREFIX) prefix = DT_NOPREFIX;
+    if (style & (WS_BORDER | SS_SUNKEN)) margin = Scaled(4, st.dpi);
+    multiLine = type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP;
+  } else if (cls == L"Button") {
+    const LONG type = style & BS_TYPEMASK;
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+      margin = Scaled(6, st.dpi);  // frame and focus rectangle
+    } else if (type == BS_GROUPBOX) {
+      margin = Scaled(12, st.dpi);  // the caption's indent and gaps in the frame
+    } else {
+      margin = Scaled(17, st.dpi);  // check box or radio button before the text
+    }
+    multiLine = (style & BS_MULTILINE) != 0;
+  } else {
+    return TRUE;  // edit fields, lists and pickers scroll their text
+  }
+  RECT client = {};
+  GetClientRect(h, &client);
+  const int haveWidth = client.right - margin, haveHeight = client.bottom;
+  RECT one = {0, 0, 0, 0};
+  DrawTextW(st.dc, text.c_str(), -1, &one, DT_CALCRECT | DT_SINGLELINE | prefix);
+  bool fits;
+  int needWidth = one.right, needHeight = one.bottom;
+  if (multiLine && haveHeight >= 2 * st.lineHeight) {
+    // Room for more than one line: the text may wrap, but all of it must show.
+    RECT wrapped = {0, 0, haveWidth, 0};
+    DrawTextW(st.dc, text.c_str(), -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | prefix);
+    needWidth = wrapped.right;
+    needHeight = wrapped.bottom;
+  }
+  fits = needWidth <= haveWidth && needHeight <= haveHeight;
+  std::printf("id=%d class=%s need=%d,%d have=%d,%d fits=%d text=%s\n", GetDlgCtrlID(h), Utf8(cls).c_str(),
+              needWidth, needHeight, haveWidth, haveHeight, fits ? 1 : 0, Utf8(text).c_str());
+  return TRUE;
+}
+
+int TextFit(HWND h, const wchar_t* face, int points) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  TextFitState st = {dc, GetDeviceCaps(screen, LOGPIXELSY), 0};
+  ReleaseDC(nullptr, screen);
+  HFONT font;
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (std::wstring(face) == L"*message" &&
+      SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    font = CreateFontIndirectW(&metrics.lfMessageFont);  // the font of message boxes
+  } else {
+    font = CreateFontW(-MulDiv(points, st.dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+  }
+  HGDIOBJ before = SelectObject(dc, font);
+  TEXTMETRICW tm = {};
+  GetTextMetricsW(dc, &tm);
+  st.lineHeight = tm.tmHeight;
+  std::printf("dpi=%d line=%d\n", st.dpi, st.lineHeight);
+  EnumChildWindows(h, TextFitProc, reinterpret_cast<LPARAM>(&st));
+  SelectObject(dc, before);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return 0;
+}
+
 int Usage() {
   std::printf(
       "usage: driver COMMAND ARGS\n"
@@ -178,6 +267,8 @@ int Usage() {
       "  settime TARGET ID HH:MM:SS | gettime TARGET ID | select TARGET ID INDEX | cursel TARGET ID\n"
       "  settext TARGET ID TEXT   WM_SETTEXT, as a paste would\n"
       "  key TARGET VK | broadcast NAME | foreground TARGET | client TARGET\n"
+      "  text-fit TARGET FACE POINTS   whether each control's text fits it, in the dialog's font\n"
+      "                    (FACE *message: the message boxes' font)\n"
       "  hold FILE ms      keeps FILE open without sharing, as a virus scanner may\n"
       "  serve             commands from stdin, one per line, arguments tab-separated\n"
       "  keep-desktop      stays on the desktop, so that Wine does not close it between programs\n"
@@ -242,6 +333,9 @@ int Run(int argc, const wchar_t* const* argv) {
   if (cmd == L"children") {
     EnumChildWindows(h, ChildListProc, 0);
     return 0;
+  }
+  if (cmd == L"text-fit") {
+    return TextFit(h, arg(3), static_cast<int>(Number(arg(4))));
   }
   if (cmd == L"foreground") {
     return SetForegroundWindow(h) ? 0 : Fail("refused");

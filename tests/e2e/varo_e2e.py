@@ -34,7 +34,7 @@ APP_DIR_WIN = "C:\\VaroTimer"
 class Prefix:
     """A fresh copy of the template prefix with its own wineserver."""
 
-    def __init__(self, windows_version=None, copy_app=True):
+    def __init__(self, windows_version=None, copy_app=True, dpi=None):
         if not TEMPLATE.is_dir():
             raise RuntimeError("no Wine template prefix at %s (run inside scripts/wine-sandbox.sh)" % TEMPLATE)
         self._driver = None
@@ -46,12 +46,12 @@ class Prefix:
                         LC_ALL="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("WINESERVER", None)
         try:
-            self._open(windows_version, copy_app)
+            self._open(windows_version, copy_app, dpi)
         except BaseException:
             self.close()  # what was started so far: a test whose setUp failed gets no tearDown
             raise
 
-    def _open(self, windows_version, copy_app):
+    def _open(self, windows_version, copy_app, dpi=None):
         if os.environ.get("VARO_PREFIX_OVERLAY") == "1":
             # The sandbox's own mount namespace: the template through an overlay.
             subprocess.run([str(ROOT / "scripts" / "overlay-prefix.sh"), str(TEMPLATE), str(self.path)], check=True)
@@ -61,6 +61,8 @@ class Prefix:
         windows_version = windows_version or os.environ.get("VARO_WINDOWS_VERSION")
         if windows_version:
             set_program_windows_version(self.path, windows_version)
+        if dpi:
+            set_screen_dpi(self.path, dpi)
         # A display of its own: two virtual desktops on one display collide.
         self.xvfb, display = start_xvfb()
         self.env["DISPLAY"] = display
@@ -245,6 +247,13 @@ def set_program_windows_version(prefix, version):
                   % (time.time(), version))
 
 
+def set_screen_dpi(prefix, dpi):
+    """Gives every program of the prefix a screen of DPI pixels per inch
+    (96 is 100 %, 144 is 150 %), written before the prefix's server starts."""
+    with open(prefix / "user.reg", "a", encoding="ascii", newline="\n") as reg:
+        reg.write('\n[Control Panel\\\\Desktop] %d\n"LogPixels"=dword:%08x\n' % (time.time(), dpi))
+
+
 def start_xvfb():
     """Starts an Xvfb on a free display number; returns (Popen, ":N")."""
     read_end, write_end = os.pipe()
@@ -294,9 +303,10 @@ class AppTestCase(unittest.TestCase):
 
     windows_version = None
     copy_app = True  # False: C:\VaroTimer stays empty
+    dpi = None  # e.g. 144: the screen's DPI in the prefix
 
     def setUp(self):
-        self.prefix = Prefix(self.windows_version, self.copy_app)
+        self.prefix = Prefix(self.windows_version, self.copy_app, self.dpi)
         self.procs = []
 
     def tearDown(self):
