@@ -52,7 +52,8 @@ class CSystemTray : public CWnd {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wp, LPARAM lp) override;
 
-  // One notify-icon call with the record; the shell's answer.
+  // One notify-icon call with the record; the shell's answer. An add is not
+  // made, and answers FALSE, while the taskbar does not answer at once.
   virtual BOOL CallShell(DWORD message);
 
   LRESULT OnTaskbarRecreated(WPARAM, LPARAM);

@@ -34,3 +34,9 @@ if(TARGET win_teardown_test)
             $<TARGET_FILE_DIR:win_teardown_test>/teardown_child.exe)
   add_dependencies(win_teardown_test teardown_child_copy)
 endif()
+
+# Figures: how long an icon add holds the user-interface thread while the
+# taskbar hangs (tests/win/tray_hung_shell_bench.cpp says how to run it).
+add_executable(tray_hung_shell_bench ${CMAKE_CURRENT_SOURCE_DIR}/tray_hung_shell_bench.cpp)
+target_link_libraries(tray_hung_shell_bench PRIVATE varoapp ${program_libs})
+target_include_directories(tray_hung_shell_bench PRIVATE ${CMAKE_SOURCE_DIR})
