@@ -171,6 +171,18 @@ class CountdownCase(AppTestCase):
             self.driver("click", COUNTDOWN, CANCEL)
         self.fail("Apply kept coming too late for the scheduled second")
 
+    def start_short_countdown(self):
+        """Starts the test build with a countdown that covers a few driver
+        steps as this machine runs them now, with room to spare, and lets it
+        fire; answers (count start, program, countdown window)."""
+        began = time.monotonic()
+        self.driver("list")
+        count_from = min(30, 6 + math.ceil(8 * (time.monotonic() - began)))
+        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": str(count_from)})
+        app = self.procs[-1]
+        self.apply_schedule()
+        return count_from, app, int(self.wait_countdown()["hwnd"], 16)
+
     def item_state(self, item_id):
         """(enabled, checked) of a control of the timer window."""
         info = self.item(TIMER, item_id)
@@ -463,15 +475,7 @@ class EndedUnderAnotherModalWindow(CountdownCase):
     exe = HOOKED_EXE
 
     def end_under_remote_window(self, end):
-        # The count covers the steps between its start and the end, as this
-        # machine runs them now, with room to spare.
-        began = time.monotonic()
-        self.driver("list")
-        count_from = min(30, 6 + math.ceil(8 * (time.monotonic() - began)))
-        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": str(count_from)})
-        app = self.procs[-1]
-        self.apply_schedule()
-        countdown = int(self.wait_countdown()["hwnd"], 16)
+        count_from, app, countdown = self.start_short_countdown()
         shown = self.shown_at(countdown)
         self.assertEqual(self.driver("command", TIMER, ID_TRAY_REMOTE)[0], 0)
         rc, out = self.driver("wait-visible", REMOTE, 30000, timeout=60)
@@ -532,13 +536,7 @@ class ExitThroughTheTrayMenuDuringCountdown(CountdownCase):
     wait_menu = TrayCase.wait_menu
 
     def test_exit_item_ends_the_program_without_the_power_step(self):
-        began = time.monotonic()
-        self.driver("list")
-        count_from = min(30, 6 + math.ceil(8 * (time.monotonic() - began)))
-        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": str(count_from)})
-        app = self.procs[-1]
-        self.apply_schedule()
-        countdown = int(self.wait_countdown()["hwnd"], 16)
+        _, app, countdown = self.start_short_countdown()
         self.open_menu()
         for key in (VK_UP, VK_RETURN):  # up from no selection: the last item, Exit
             self.driver("key", TIMER, key)
