@@ -114,13 +114,12 @@ void CCountdownDlg::OnTimer(UINT_PTR id) {
     CWnd::OnTimer(id);
     return;
   }
-  if (m_ended || ProgramIsExiting()) {
-    // A tick queued before the end, or one that outran the exit.
-    if (m_ended) {
-      KillTimer(kCountdownTimerId);
-    } else {
-      Stop(IDCANCEL);
-    }
+  if (m_ended) {  // a tick queued before the end
+    KillTimer(kCountdownTimerId);
+    return;
+  }
+  if (ProgramIsExiting()) {  // a tick that outran the exit
+    Stop(IDCANCEL);
     return;
   }
   --m_remaining;
