@@ -51,6 +51,10 @@ BEGIN_MESSAGE_MAP(CCountdownDlg, CDialog)
   ON_WM_TIMER()
   ON_COMMAND(IDC_COUNTDOWN_CANCEL, OnCancelButton)
   ON_MESSAGE(WM_BRING_TO_FRONT, OnBringToFront)
+  ON_MESSAGE(WM_CLOSE, OnCloseRequest)
+  ON_MESSAGE(WM_ENDSESSION, OnEndSession)
+  ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
+  ON_MESSAGE(WM_WINDOWPOSCHANGED, OnWindowPosChanged)
 END_MESSAGE_MAP()
 
 namespace {
@@ -106,39 +110,88 @@ LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
 }
 
 void CCountdownDlg::OnTimer(UINT_PTR id) {
-  if (id == kCountdownTimerId && ProgramIsExiting()) {
+  if (id != kCountdownTimerId) {
+    CWnd::OnTimer(id);
+    return;
+  }
+  if (m_ended) {  // a tick queued before the end
     KillTimer(kCountdownTimerId);
-    EndDialog(IDCANCEL);
-  } else if (id == kCountdownTimerId) {
-    --m_remaining;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d ", static_cast<int>(m_remaining));
-    m_count.SetWindowText(text);
-    if (m_remaining < 1) {
-      KillTimer(kCountdownTimerId);
-      DoPowerAction();
-    }
+    return;
+  }
+  if (ProgramIsExiting()) {  // a tick that outran the exit
+    Stop(IDCANCEL);
+    return;
+  }
+  --m_remaining;
+  char text[16];
+  std::snprintf(text, sizeof text, "%d ", static_cast<int>(m_remaining));
+  m_count.SetWindowText(text);
+  if (m_remaining < 1) {
+    KillTimer(kCountdownTimerId);
+    DoPowerAction();
   }
   CWnd::OnTimer(id);
 }
 
-void CCountdownDlg::OnCancelButton() {
-  KillTimer(kCountdownTimerId);
-  EndDialog(0);
+void CCountdownDlg::MarkEnded() {
+  m_ended = true;
+  if (m_hWnd) KillTimer(kCountdownTimerId);
+}
+
+void CCountdownDlg::Stop(int result) {
+  MarkEnded();
+  EndDialog(result);
+}
+
+void CCountdownDlg::OnCancelButton() { Stop(0); }
+
+// Enter without the dialog manager taking Cancel as the default button.
+void CCountdownDlg::OnOK() { Stop(IDOK); }
+
+void CCountdownDlg::OnCancel() { Stop(IDCANCEL); }
+
+LRESULT CCountdownDlg::OnCloseRequest(WPARAM, LPARAM) {
+  // Alt+F4 or another program's close. Ended here, not through the IDCANCEL
+  // the dialog manager would post: that may wait behind an inner loop.
+  Stop(IDCANCEL);
+  return 0;
+}
+
+LRESULT CCountdownDlg::OnEndSession(WPARAM ending, LPARAM) {
+  // The session is ending already: a count reaching 0 now would turn the
+  // user's own shutdown into a forced power-off or restart.
+  if (ending) Stop(IDCANCEL);
+  return 0;
+}
+
+LRESULT CCountdownDlg::OnShowWindow(WPARAM show, LPARAM status) {
+  // An owner minimised hides its owned windows; this one stays in sight, so
+  // that the user can still cancel what it is about to do.
+  if (!show && status == SW_PARENTCLOSING) return 0;
+  return Default();
+}
+
+LRESULT CCountdownDlg::OnWindowPosChanged(WPARAM, LPARAM pos) {
+  // EndDialog hides the window without telling the dialog: it is the one
+  // mark of an end from elsewhere (the exit ends every dialog that way).
+  const WINDOWPOS* change = reinterpret_cast<const WINDOWPOS*>(pos);
+  if (change && (change->flags & SWP_HIDEWINDOW)) MarkEnded();
+  return Default();
 }
 
 void CCountdownDlg::DoPowerAction() {
-  if (ProgramIsExiting()) {
-    EndDialog(IDCANCEL);
+  // Only a countdown still in sight and never ended may act.
+  if (m_ended || ProgramIsExiting() || !::IsWindowVisible(m_hWnd)) {
+    Stop(IDCANCEL);
     return;
   }
   m_powerError = CallPowerAction();
   if (m_powerError != 0) {
     // Hiding the timer window now would look like a PC on its way down.
-    EndDialog(0);
+    Stop(0);
     return;
   }
   // The timer window takes this like its Close button: it hides into the tray.
   if (m_pParent) ::PostMessageA(m_pParent->m_hWnd, WM_CLOSE, 0, 0);
-  EndDialog(0);
+  Stop(0);
 }

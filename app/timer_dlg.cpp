@@ -49,6 +49,7 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_COMMAND(IDC_BANNER, OnBannerClicked)
   ON_COMMAND(ID_TRAY_HELP, OnHelpCommand)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
+  ON_MESSAGE(WM_ENDSESSION, OnEndSession)
 END_MESSAGE_MAP()
 
 CTimerDlg::CTimerDlg(CWnd* parent)
@@ -219,9 +220,14 @@ void CTimerDlg::OnTimer(UINT_PTR id) {
 void CTimerDlg::RunCountdown() {
   CCountdownDlg countdown(this);
   countdown.m_action = m_schedule.action;
+  m_pCountdown = &countdown;
   countdown.DoModal();
+  m_pCountdown = nullptr;
   if (countdown.m_powerError != 0) {
-    AfxMessageBox(RefusedPowerActionText(countdown.m_powerError).c_str(), MB_OK | MB_ICONERROR);
+    // Its owner may be hidden in the tray and the program in the background:
+    // in front of everything, or it would wait unseen with the window disabled.
+    AfxMessageBox(RefusedPowerActionText(countdown.m_powerError).c_str(),
+                  MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
 }
 
@@ -269,3 +275,12 @@ void CTimerDlg::OnBannerClicked() { OpenMakerSite(); }
 void CTimerDlg::OnHelpCommand() { ShowHelp(); }
 
 LRESULT CTimerDlg::OnTrayNotify(WPARAM wp, LPARAM lp) { return m_tray.OnIconNotify(wp, lp); }
+
+LRESULT CTimerDlg::OnEndSession(WPARAM ending, LPARAM lp) {
+  if (!ending) return 0;  // the session goes on: so does the schedule
+  DisarmTick();
+  // The countdown hears the broadcast itself; told again, in case it came
+  // only through the tray's window.
+  if (m_pCountdown && m_pCountdown->m_hWnd) m_pCountdown->SendMessage(WM_ENDSESSION, ending, lp);
+  return 0;
+}

@@ -43,6 +43,8 @@ class CTimerDlg : public CDialog {
   void OnBannerClicked();
   void OnHelpCommand();
   LRESULT OnTrayNotify(WPARAM wp, LPARAM lp);
+  // The session ends: nothing may count down to a power action any more.
+  LRESULT OnEndSession(WPARAM ending, LPARAM lp);
 
   DECLARE_MESSAGE_MAP()
 
@@ -58,6 +60,7 @@ class CTimerDlg : public CDialog {
   CSystemTray m_tray;
   int m_remoteOpen = 0;
   CRemotePowerDlg* m_pRemoteDlg = nullptr;
+  CWnd* m_pCountdown = nullptr;  // while RunCountdown runs
   CAnimatedPicture m_banner;
   CComboBox m_dayList;
   HICON m_hIcon;

@@ -20,6 +20,7 @@ BEGIN_MESSAGE_MAP(CSystemTray, CWnd)
   ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChangeMessage)
   ON_REGISTERED_MESSAGE(s_taskbarCreatedMsg, OnTaskbarRecreated)
   ON_MESSAGE(WM_CLOSE, OnCloseRequest)
+  ON_MESSAGE(WM_ENDSESSION, OnEndSession)
 END_MESSAGE_MAP()
 
 namespace {
@@ -118,12 +119,32 @@ BOOL CSystemTray::DeleteTrayIcon() {
   return deleted;
 }
 
+namespace {
+
+// How long an add may wait for the taskbar to answer at all.
+constexpr UINT kShellProbeMs = 250;
+
+// Whether the taskbar answers within a moment. Shell_NotifyIconA waits as
+// long as a hung shell hangs (Wine's without any limit), and the adds run on
+// the user-interface thread, whose schedule tick catches up only 5 seconds:
+// an add to a shell that does not answer now counts as refused, and the
+// retries try again later.
+bool ShellAnswersPromptly() {
+  HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+  if (!taskbar) return true;  // then the call fails at once by itself
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutA(taskbar, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kShellProbeMs, &ignored) != 0;
+}
+
+}  // namespace
+
 #ifdef VARO_TEST_HOOKS
 // Test builds only, a shell that is not there yet or too busy:
 // VARO_TEST_TRAY_REFUSE_WHILE=<file>: every add fails while the file exists;
 // VARO_TEST_TRAY_ADD_TIMES_OUT=1: the first add that gets through puts the
 // icon up but answers failure, as an add that timed out does.
 BOOL CSystemTray::CallShell(DWORD message) {
+  if (message == NIM_ADD && !ShellAnswersPromptly()) return FALSE;
   if (message == NIM_ADD) {
     const char* refuseWhile = std::getenv("VARO_TEST_TRAY_REFUSE_WHILE");
     if (refuseWhile && ::GetFileAttributesA(refuseWhile) != INVALID_FILE_ATTRIBUTES) return FALSE;
@@ -138,7 +159,10 @@ BOOL CSystemTray::CallShell(DWORD message) {
   return NotifyIcon(message, m_iconData);
 }
 #else
-BOOL CSystemTray::CallShell(DWORD message) { return NotifyIcon(message, m_iconData); }
+BOOL CSystemTray::CallShell(DWORD message) {
+  if (message == NIM_ADD && !ShellAnswersPromptly()) return FALSE;
+  return NotifyIcon(message, m_iconData);
+}
 #endif
 
 void CSystemTray::ScheduleRetry() {
@@ -240,6 +264,12 @@ LRESULT CSystemTray::OnCloseRequest(WPARAM, LPARAM) {
   // would hear no "TaskbarCreated" any more and the retries would stop: the
   // program would live on with no way back to it.
   AfxPostAppExit();
+  return 0;
+}
+
+LRESULT CSystemTray::OnEndSession(WPARAM ending, LPARAM lp) {
+  CWnd* target = GetNotifyTarget();
+  if (target && target->GetSafeHwnd()) target->SendMessage(WM_ENDSESSION, ending, lp);
   return 0;
 }
 

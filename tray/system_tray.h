@@ -52,12 +52,16 @@ class CSystemTray : public CWnd {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wp, LPARAM lp) override;
 
-  // One notify-icon call with the record; the shell's answer.
+  // One notify-icon call with the record; the shell's answer. An add is not
+  // made, and answers FALSE, while the taskbar does not answer at once.
   virtual BOOL CallShell(DWORD message);
 
   LRESULT OnTaskbarRecreated(WPARAM, LPARAM);
   // A close request ends the program as Exit does; the window itself stays.
   LRESULT OnCloseRequest(WPARAM, LPARAM);
+  // Passes the session's end on to the main window, which may be hidden in
+  // the tray: no top-level window there, it hears no broadcast.
+  LRESULT OnEndSession(WPARAM ending, LPARAM lp);
   // Keeps trying to add an icon the shell has not taken, on a timer whose
   // period grows after the first minute.
   void ScheduleRetry();

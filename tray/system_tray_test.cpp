@@ -333,6 +333,25 @@ TEST(SystemTrayRetries, AnAddThatTimedOutLeavesNoGhostIconAtExit) {
   EXPECT_FALSE(IconExists(parent.m_hWnd, kIconId));
 }
 
+// A taskbar that has stopped answering: the add is not made (it would hold
+// this thread, and the schedule's tick with it, as long as the hang lasts),
+// counts as refused, and once the taskbar answers again the icon comes.
+TEST(SystemTrayRetries, AnAddToAHungTaskbarIsRefusedWithoutWaitingForIt) {
+  TestWindow parent;
+  ProbeTray tray;
+  HungTaskbar taskbar(20000);  // bounded: an add that waits fails the test, it does not hang it
+  const int recordsBefore = HungTaskbar::RecordsSeen();
+  EXPECT_FALSE(tray.Init(&parent));
+  EXPECT_TRUE(FlagsOf(tray).hidden);
+  EXPECT_TRUE(FlagsOf(tray).pending);
+  taskbar.Release();
+  EXPECT_EQ(HungTaskbar::RecordsSeen(), recordsBefore) << "the add waited for the hung taskbar";
+
+  ::SendMessageA(tray.m_hWnd, CSystemTray::s_taskbarCreatedMsg, 0, 0);
+  EXPECT_TRUE(IconExists(parent.m_hWnd, kIconId));
+  EXPECT_FALSE(FlagsOf(tray).hidden);
+}
+
 TEST(SystemTrayRetries, NoTriesAfterTheIconWasDeleted) {
   TestWindow parent;
   LateShellTray tray(1000);
