@@ -5,11 +5,13 @@
 #include "afx/app.h"
 #include "afx/ddx.h"
 #include "app/about_dlg.h"
+#include "app/accessible_name.h"
 #include "app/app_profile.h"
 #include "app/clock.h"
 #include "app/countdown_dlg.h"
 #include "app/help_launcher.h"
 #include "app/power_action.h"
+#include "app/schedule_messages.h"
 #include "afx/module_directory.h"
 #include "banner/banner_fetch.h"
 #include "remote/remote_power_dlg.h"
@@ -46,6 +48,8 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_COMMAND(IDC_BANNER, OnBannerClicked)
   ON_COMMAND(ID_TRAY_HELP, OnHelpCommand)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
+  ON_MESSAGE(WM_TIMECHANGE, OnSystemTimeChange)
+  ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CTimerDlg::CTimerDlg(CWnd* parent) : CDialog(IDD_TIMER, parent), m_smallIcon(LoadSmallIcon(IDR_MAINFRAME)) {
@@ -76,6 +80,12 @@ BOOL CTimerDlg::OnInitDialog() {
 
   AppProfile profile(AfxGetApp());
   m_schedule = LoadSchedule(profile);
+
+  // 24-hour with seconds whatever the user's time format: a format without
+  // seconds would store the ones the picker happened to be filled with.
+  ::SendMessageA(GetDlgItem(IDC_TIMEPICKER), DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm:ss"));
+  SetAccessibleName(GetDlgItem(IDC_TIMEPICKER), IDS_NAME_TIMEPICKER);
+  SetAccessibleName(m_dayList.m_hWnd, IDS_NAME_DAYLIST);
 
   for (UINT id = IDS_EVERYDAY; id < IDS_EVERYDAY + 8; ++id) m_dayList.AddString(AfxLoadString(id).c_str());
   m_dayList.SetCurSel(m_schedule.day);  // outside 0..7 leaves no selection
@@ -117,7 +127,7 @@ void CTimerDlg::SetPickerTime(const TimeOfDay& time) {
 
 void CTimerDlg::ArmTick() {
   SetTimer(IDT_SCHEDULE, kTickPeriodMs);
-  m_tick.Arm(ReadLocalClock());
+  m_tick.Arm(ReadLocalClock(), ::GetTickCount());
 }
 
 void CTimerDlg::DisarmTick() {
@@ -138,12 +148,18 @@ void CTimerDlg::OnOK() {
   input.second = picked.wSecond;
   input.daySelection = m_dayList.GetCurSel();
 
-  ::EnableWindow(GetDlgItem(IDOK), FALSE);
   AppProfile profile(AfxGetApp());
-  if (ApplySchedule(m_schedule, input, profile)) {
+  const ApplyOutcome outcome = ApplySchedule(m_schedule, input, profile);
+  if (outcome.arm) {
     ArmTick();
   } else {
     DisarmTick();
+  }
+  if (outcome.saved) {
+    ::EnableWindow(GetDlgItem(IDOK), FALSE);
+  } else {
+    // Apply stays enabled and the window keeps the user's choice: a retry is one click.
+    ShowScheduleNotSaved(input.timerBoxChecked, profile.LastError());
   }
 }
 
@@ -191,11 +207,25 @@ void CTimerDlg::OnActionClicked() {
 }
 
 void CTimerDlg::OnTimer(UINT_PTR id) {
-  if (id == IDT_SCHEDULE && m_tick.OnTick(m_schedule, ReadLocalClock())) {
+  if (id == IDT_SCHEDULE && m_tick.OnTick(m_schedule, ReadLocalClock(), ::GetTickCount())) {
     KillTimer(IDT_SCHEDULE);
     RunCountdown();
   }
   CWnd::OnTimer(id);
+}
+
+void CTimerDlg::OnDestroy() {
+  ClearAccessibleName(GetDlgItem(IDC_TIMEPICKER));
+  ClearAccessibleName(m_dayList.m_hWnd);
+  CWnd::OnDestroy();
+}
+
+LRESULT CTimerDlg::OnSystemTimeChange(WPARAM, LPARAM) {
+  if (m_tick.OnClockChanged(m_schedule, ReadLocalClock(), ::GetTickCount())) {
+    KillTimer(IDT_SCHEDULE);
+    RunCountdown();
+  }
+  return 0;
 }
 
 void CTimerDlg::RunCountdown() {

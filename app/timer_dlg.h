@@ -43,6 +43,10 @@ class CTimerDlg : public CDialog {
   void OnBannerClicked();
   void OnHelpCommand();
   LRESULT OnTrayNotify(WPARAM wp, LPARAM lp);
+  // The clock or the time zone was changed: the schedule tick counts from
+  // the new reading.
+  LRESULT OnSystemTimeChange(WPARAM, LPARAM);
+  void OnDestroy();
 
   DECLARE_MESSAGE_MAP()
 

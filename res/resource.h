@@ -28,6 +28,10 @@
 #define IDS_LIST_BACKUP_KEPT 120
 #define IDS_WAKE_SEND_FAILED 121
 #define IDS_POWER_REFUSED 122  // %s: the system's description, %lu: its number
+#define IDS_SCHEDULE_NOT_SAVED 140      // %lu: the system's error, %s: the profile's path
+#define IDS_SCHEDULE_OFF_NOT_SAVED 141  // %lu: the system's error, %s: the profile's path
+#define IDS_NAME_TIMEPICKER 142         // accessible names of the controls without a label
+#define IDS_NAME_DAYLIST 143
 
 // Timer dialog controls.
 #define IDC_DAYLIST 1000
