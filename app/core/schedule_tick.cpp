@@ -72,8 +72,14 @@ bool ScheduleTick::OnTick(const ScheduleSettings& schedule, const ClockReading& 
   std::int64_t first = current - skipped;
   if (gap > 0 && first <= m_previous) first = m_previous + 1;
   bool due = false;
-  for (std::int64_t t = first; t < current && !due; ++t) due = IsScheduleDue(schedule, FromLinearSeconds(t));
-  if (!due) due = IsScheduleDue(schedule, now);
+  for (std::int64_t t = first; t < current && !due; ++t) {
+    due = IsScheduleDue(schedule, FromLinearSeconds(t));
+    if (due) m_fired = t;
+  }
+  if (!due && IsScheduleDue(schedule, now)) {
+    due = true;
+    m_fired = current;
+  }
   m_previous = current;
   m_previousTickMs = tickMs;
   if (due) m_armed = false;
@@ -86,5 +92,6 @@ bool ScheduleTick::OnClockChanged(const ScheduleSettings& schedule, const ClockR
   m_previousTickMs = tickMs;
   if (!IsScheduleDue(schedule, now)) return false;
   m_armed = false;
+  m_fired = m_previous;
   return true;
 }

@@ -32,10 +32,15 @@ class ScheduleTick {
   // so a second never fires twice.
   bool OnTick(const ScheduleSettings& schedule, const ClockReading& now, std::uint32_t tickMs);
 
+  // The scheduled second of the last fire (seconds since 1970, local time):
+  // the skipped second a late tick caught, not the reading's.
+  std::int64_t FiredSecond() const { return m_fired; }
+
  private:
   bool m_armed = false;
   std::int64_t m_previous = 0;  // seconds since 1970-01-01, local time
   std::uint32_t m_previousTickMs = 0;
+  std::int64_t m_fired = 0;
 };
 
 // Local wall-clock reading <-> seconds since 1970-01-01 00:00:00 local time.

@@ -72,6 +72,11 @@ TEST(ScheduleTickRule, SkippedSecondsBeforeMidnightKeepTheirWeekday) {
     tick.Arm(ReadingAt(before), tickAt(before));
     EXPECT_EQ(tick.OnTick(At(c.h, c.m, c.s, c.day), ReadingAt(before + 5), tickAt(before + 5)), c.fires)
         << c.h << ":" << c.m << ":" << c.s << " day " << c.day;
+    if (c.fires) {
+      // The fire names the scheduled second, whichever reading caught it.
+      const ClockReading fired = FromLinearSeconds(tick.FiredSecond());
+      EXPECT_EQ(fired.hour * 3600 + fired.minute * 60 + fired.second, c.h * 3600 + c.m * 60 + c.s);
+    }
   }
 }
 
