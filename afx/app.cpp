@@ -68,6 +68,12 @@ HINSTANCE AfxGetResourceHandle() {
 
 const char* AfxGetAppName() { return g_app ? g_app->m_appName.c_str() : ""; }
 
+void AfxPostAppExit() {
+  if (g_app && g_app->m_pMainWnd && g_app->m_pMainWnd->m_hWnd) {
+    ::PostMessageA(g_app->m_pMainWnd->m_hWnd, WM_COMMAND, AFX_ID_APP_EXIT, 0);
+  }
+}
+
 int AfxMessageBox(const char* text, UINT type) {
   HWND owner = nullptr;
   if (g_app && g_app->m_pMainWnd) owner = g_app->m_pMainWnd->m_hWnd;

@@ -10,6 +10,8 @@ class CWnd;
 
 // The standard Help command; F1 in any window of the class layer sends it.
 constexpr UINT AFX_ID_HELP = 57670;
+// The standard Exit command, handled by the main window.
+constexpr UINT AFX_ID_APP_EXIT = 57665;
 
 class CWinApp {
  public:
@@ -55,6 +57,11 @@ class CWinApp {
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetResourceHandle();
 const char* AfxGetAppName();
+
+// Asks the main window to end the program as its Exit command does. Posted,
+// since the request may arrive inside any modal loop; without a main window
+// nothing happens.
+void AfxPostAppExit();
 
 // A message box with the OK button, captioned with the application's name.
 int AfxMessageBox(const char* text, UINT type = MB_OK);

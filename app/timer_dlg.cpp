@@ -18,6 +18,8 @@
 #include "res/resource.h"
 #include "tray/minimize_to_tray.h"
 
+static_assert(ID_APP_EXIT == AFX_ID_APP_EXIT, "the tray menu's Exit is the class layer's Exit command");
+
 namespace {
 const char kBannerFileName[] = "sorel-ads.gif";
 constexpr UINT kTickPeriodMs = 1000;

@@ -1,10 +1,25 @@
 #include "tray/minimize_to_tray.h"
 
+#include "afx/app.h"
 #include "afx/wndcreate.h"
 #include "tray/core/tray_rect.h"
 #include "tray/shell_tray_geometry.h"
 
 namespace {
+
+// The owner's window: a close request to it (taskkill without /F sends one to
+// every top-level window) ends the program as Exit does. Destroyed by it, the
+// owner would take every window in the tray along.
+class TrayOwnerWindow : public CWnd {
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_CLOSE) {
+      AfxPostAppExit();
+      return 0;
+    }
+    return CWnd::WindowProc(msg, wp, lp);
+  }
+};
 
 // The hidden owner of every window in the tray. Its window is made on first
 // use and destroyed by ReleaseTrayOwner at exit; the destructor only catches
@@ -30,7 +45,7 @@ class TrayOwner {
   HWND hwnd() const { return m_wnd.m_hWnd; }
 
  private:
-  CWnd m_wnd;
+  TrayOwnerWindow m_wnd;
 };
 
 TrayOwner s_trayOwner;

@@ -6,6 +6,7 @@
 
 #include <ostream>
 
+#include "afx/app.h"
 #include "tray/core/tray_rect.h"
 #include "tray/shell_tray_geometry.h"
 #include "tray/tray_test_windows.h"
@@ -95,6 +96,32 @@ TEST(ReleaseTrayOwner, GivesHiddenWindowsBackToTheDesktopAndDestroysTheOwner) {
   EXPECT_TRUE(::IsWindow(next));
   ReleaseTrayOwner();
   EXPECT_FALSE(::IsWindow(next));
+}
+
+// taskkill without /F closes every top-level window: the owner then asks the
+// main window to exit, and keeps the windows in the tray alive meanwhile.
+TEST(TrayOwner, CloseRequestAsksTheMainWindowToExitAndKeepsTheHiddenWindows) {
+  TestWindow mainWindow;
+  CWinApp* app = AfxGetApp();
+  ASSERT_NE(app, nullptr);
+  CWnd* previousMain = app->m_pMainWnd;
+  app->m_pMainWnd = &mainWindow;
+  TestWindow window;
+  MinimizeToTray(&window, FALSE);
+  const HWND owner = ParentOf(window.m_hWnd);
+  ASSERT_NE(owner, ::GetDesktopWindow());
+  PumpMessages();
+
+  EXPECT_EQ(::SendMessageA(owner, WM_CLOSE, 0, 0), 0);
+  EXPECT_TRUE(::IsWindow(owner));
+  EXPECT_TRUE(::IsWindow(window.m_hWnd));
+  EXPECT_EQ(ParentOf(window.m_hWnd), owner);
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageA(&msg, mainWindow.m_hWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, WPARAM(AFX_ID_APP_EXIT));
+  EXPECT_FALSE(::PeekMessageA(&msg, mainWindow.m_hWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  app->m_pMainWnd = previousMain;
+  ReleaseTrayOwner();
 }
 
 TEST_P(MinimizeToTrayTest, RestoringAShownWindowBringsItToTheFront) {

@@ -19,6 +19,7 @@ BEGIN_MESSAGE_MAP(CSystemTray, CWnd)
   ON_WM_TIMER()
   ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChangeMessage)
   ON_REGISTERED_MESSAGE(s_taskbarCreatedMsg, OnTaskbarRecreated)
+  ON_MESSAGE(WM_CLOSE, OnCloseRequest)
 END_MESSAGE_MAP()
 
 namespace {
@@ -33,6 +34,21 @@ void CopyText(CHAR (&field)[N], const char* text, std::size_t maxBytes) {
 
 // The retry timer of the hidden window, apart from the animation's.
 constexpr UINT_PTR kRetryTimerId = 0x7A11;
+
+// The hidden window's class, under its fixed name; the object's own
+// procedure takes over once the window is bound to it.
+const char* RegisterTrayWindowClass() {
+  HINSTANCE instance = ::GetModuleHandleA(nullptr);
+  WNDCLASSA existing;
+  if (!::GetClassInfoA(instance, kTrayWindowClass, &existing)) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = instance;
+    wc.lpszClassName = kTrayWindowClass;
+    ::RegisterClassA(&wc);
+  }
+  return kTrayWindowClass;
+}
 
 double LocalNowInDays() {
   SYSTEMTIME now;
@@ -70,7 +86,7 @@ BOOL CSystemTray::InitTray(CWnd* parent, UINT callbackMessage, const char* tip, 
   if (!m_state.EnableFor(LOBYTE(LOWORD(::GetVersion())))) return FALSE;
 
   // Never shown; it is here to hear "TaskbarCreated" and setting changes.
-  AfxCreateWindowEx(*this, 0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr);
+  AfxCreateWindowEx(*this, 0, RegisterTrayWindowClass(), "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr);
 
   m_iconData.cbSize = kNotifyIconRecordSize;
   HWND parentWindow = parent ? parent->GetSafeHwnd() : nullptr;
@@ -216,6 +232,14 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wp, LPARAM lp) {
 LRESULT CSystemTray::OnTaskbarRecreated(WPARAM, LPARAM) {
   m_state.OnTaskbarCreated();
   ScheduleRetry();
+  return 0;
+}
+
+LRESULT CSystemTray::OnCloseRequest(WPARAM, LPARAM) {
+  // What taskkill without /F and an installer send. Destroyed, this window
+  // would hear no "TaskbarCreated" any more and the retries would stop: the
+  // program would live on with no way back to it.
+  AfxPostAppExit();
   return 0;
 }
 

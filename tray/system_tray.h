@@ -13,6 +13,11 @@
 
 class CMenu;
 
+// Class name of the hidden window. Fixed, so that another program (an
+// installer) can find a running copy, even one hidden in the tray, and ask
+// it to close with WM_CLOSE.
+constexpr char kTrayWindowClass[] = "VaroTimerTray";
+
 class CSystemTray : public CWnd {
  public:
   CSystemTray();
@@ -51,6 +56,8 @@ class CSystemTray : public CWnd {
   virtual BOOL CallShell(DWORD message);
 
   LRESULT OnTaskbarRecreated(WPARAM, LPARAM);
+  // A close request ends the program as Exit does; the window itself stays.
+  LRESULT OnCloseRequest(WPARAM, LPARAM);
   // Keeps trying to add an icon the shell has not taken, on a timer whose
   // period grows after the first minute.
   void ScheduleRetry();

@@ -159,6 +159,39 @@ TEST(SystemTray, DeleteRemovesTheIconOnceAndTheDestructorCleansUp) {
   EXPECT_FALSE(::IsWindow(hidden));
 }
 
+// A close request (taskkill without /F, an installer that found the window by
+// its class) asks the main window to exit; the window and the icon stay until
+// the exit removes them.
+TEST(SystemTray, CloseRequestAsksTheMainWindowToExitAndLeavesTheHiddenWindowAlive) {
+  TestWindow parent;
+  ProbeTray tray;
+  ASSERT_TRUE(tray.Init(&parent));
+  EXPECT_EQ(ClassNameOf(tray.m_hWnd), kTrayWindowClass);
+  EXPECT_EQ(ClassNameOf(tray.m_hWnd), "VaroTimerTray");
+  EXPECT_EQ(::FindWindowA("VaroTimerTray", nullptr), tray.m_hWnd);
+
+  {
+    MainWindowScope main(&parent);
+    TakePosted(parent.m_hWnd, WM_COMMAND, WM_COMMAND);
+    EXPECT_EQ(::SendMessageA(tray.m_hWnd, WM_CLOSE, 0, 0), 0);
+    ASSERT_TRUE(::IsWindow(tray.m_hWnd));
+    const std::vector<MSG> posted = TakePosted(parent.m_hWnd, WM_COMMAND, WM_COMMAND);
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, WPARAM(ID_APP_EXIT));
+    EXPECT_EQ(posted[0].lParam, 0);
+  }
+  // Without a main window nobody can exit: the request is dropped.
+  MainWindowScope none(nullptr);
+  EXPECT_EQ(::SendMessageA(tray.m_hWnd, WM_CLOSE, 0, 0), 0);
+  ASSERT_TRUE(::IsWindow(tray.m_hWnd));
+  EXPECT_TRUE(TakePosted(parent.m_hWnd, WM_COMMAND, WM_COMMAND).empty());
+
+  // The window still hears the shell: a lost icon comes back.
+  ASSERT_TRUE(DropIcon(parent.m_hWnd, kIconId));
+  ::SendMessageA(tray.m_hWnd, CSystemTray::s_taskbarCreatedMsg, 0, 0);
+  EXPECT_TRUE(IconExists(parent.m_hWnd, kIconId));
+}
+
 TEST(SystemTray, TaskbarCreatedBroughtBackTheLostIconWithTheSameRecord) {
   TestWindow parent;
   ProbeTray tray;
