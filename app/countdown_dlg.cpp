@@ -6,6 +6,7 @@
 #include "afx/ddx.h"
 #include "app/core/schedule.h"
 #include "app/power_action.h"
+#include "app/shared_fire.h"
 #include "res/resource.h"
 
 #ifdef VARO_TEST_HOOKS
@@ -15,7 +16,9 @@
 namespace {
 
 constexpr UINT_PTR kCountdownTimerId = 123;
-constexpr UINT kCountdownPeriodMs = 1000;
+// Several readings a second: each number shows as soon as its second has
+// passed, however the timer's messages fall.
+constexpr UINT kCountdownPeriodMs = 250;
 constexpr std::int32_t kCountdownSeconds = 30;
 // Posted to itself once shown: the foreground can only be asked for then.
 constexpr UINT WM_BRING_TO_FRONT = WM_APP + 0x31;
@@ -50,6 +53,7 @@ BEGIN_MESSAGE_MAP(CCountdownDlg, CDialog)
   ON_WM_TIMER()
   ON_COMMAND(IDC_COUNTDOWN_CANCEL, OnCancelButton)
   ON_MESSAGE(WM_BRING_TO_FRONT, OnBringToFront)
+  ON_MESSAGE(WM_POWERBROADCAST, OnPowerBroadcast)
 END_MESSAGE_MAP()
 
 namespace {
@@ -86,6 +90,8 @@ BOOL CCountdownDlg::OnInitDialog() {
 
 std::int32_t CCountdownDlg::StartCount() const { return CountdownStart(); }
 
+std::uint32_t CCountdownDlg::NowMs() const { return ::GetTickCount(); }
+
 std::uint32_t CCountdownDlg::CallPowerAction() { return RequestPowerAction(m_action, m_force); }
 
 LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
@@ -95,6 +101,7 @@ LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
   // Shown here rather than once the dialog's loop is idle, with ShowWindow:
   // a window shown by SetWindowPos gets no WM_SHOWWINDOW.
   if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOW);
+  if (!m_clock) m_clock.emplace(m_remaining, NowMs());
   SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ::SetForegroundWindow(m_hWnd);
   if (::GetForegroundWindow() != m_hWnd) {
@@ -109,8 +116,23 @@ void CCountdownDlg::OnTimer(UINT_PTR id) {
   if (id == kCountdownTimerId && ProgramIsExiting()) {
     KillTimer(kCountdownTimerId);
     EndDialog(IDCANCEL);
+  } else if (id == kCountdownTimerId && m_shared != nullptr && m_shared->IsCancelled()) {
+    // Cancelled in another session's copy.
+    m_endedElsewhere = true;
+    KillTimer(kCountdownTimerId);
+    EndDialog(IDCANCEL);
+  } else if (id == kCountdownTimerId && !m_clock) {
+    // Counted from the moment the window shows, whichever comes first.
+    if (::IsWindowVisible(m_hWnd)) m_clock.emplace(m_remaining, NowMs());
   } else if (id == kCountdownTimerId) {
-    --m_remaining;
+    // Counted in time seen awake, not in messages: a forged or early
+    // WM_TIMER does not bring zero sooner.
+    const std::int32_t left = m_clock->Advance(NowMs());
+    if (left == m_remaining) {
+      CWnd::OnTimer(id);
+      return;
+    }
+    m_remaining = left;
     char text[16];
     std::snprintf(text, sizeof text, "%d ", static_cast<int>(m_remaining));
     m_count.SetWindowText(text);
@@ -120,6 +142,26 @@ void CCountdownDlg::OnTimer(UINT_PTR id) {
     }
   }
   CWnd::OnTimer(id);
+}
+
+// Sleep ends the countdown rather than pausing it. A user who closed the lid
+// during the count meant the PC to go down, and it did; on waking, the user
+// comes back to the sign-in screen, where a countdown on the desktop behind
+// it cannot be seen, and 30 s are soon gone while typing a password. Any
+// resume message ends it too, for a sleep that was not announced.
+LRESULT CCountdownDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
+  switch (event) {
+    case PBT_APMSUSPEND:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMECRITICAL:
+    case PBT_APMRESUMEAUTOMATIC:
+      KillTimer(kCountdownTimerId);
+      EndDialog(IDCANCEL);
+      break;
+    default:
+      break;
+  }
+  return TRUE;
 }
 
 void CCountdownDlg::OnCancelButton() {
@@ -132,6 +174,13 @@ void CCountdownDlg::DoPowerAction() {
     EndDialog(IDCANCEL);
     return;
   }
+  // Another session's copy acts, or some copy was cancelled: not this one.
+  if (m_shared != nullptr && !m_shared->Claim()) {
+    m_endedElsewhere = true;
+    EndDialog(IDCANCEL);
+    return;
+  }
+  m_powerStepRan = true;
   m_powerError = CallPowerAction();
   if (m_powerError != 0) {
     // Hiding the timer window now would look like a PC on its way down.

@@ -3,9 +3,13 @@
 // counts 30 seconds down, then carries the action out. Once the program is
 // exiting it never does.
 #include <cstdint>
+#include <optional>
 
 #include "afx/controls.h"
 #include "afx/dialog.h"
+#include "app/core/countdown_clock.h"
+
+class SharedFire;
 
 class CCountdownDlg : public CDialog {
  public:
@@ -16,6 +20,9 @@ class CCountdownDlg : public CDialog {
   std::uint32_t m_action = 0;     // PowerAction bits; set before DoModal
   std::int32_t m_force = 1;       // add the force flag to the exit call
   std::uint32_t m_powerError = 0;  // after DoModal: the error of a refused exit call
+  SharedFire* m_shared = nullptr;  // the decision shared with other sessions, if any; set before DoModal
+  bool m_powerStepRan = false;     // after DoModal: this copy asked the system for the action
+  bool m_endedElsewhere = false;   // after DoModal: another copy cancelled, or acts instead
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -24,11 +31,15 @@ class CCountdownDlg : public CDialog {
   void OnTimer(UINT_PTR id);
   void OnCancelButton();
   LRESULT OnBringToFront(WPARAM, LPARAM);
+  // Sleep ends the countdown: see OnPowerBroadcast in the source.
+  LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
 
   // Seams for the test programs: the first number shown, and the system's
   // power step (answers 0 or the error of the refusal).
   virtual std::int32_t StartCount() const;
   virtual std::uint32_t CallPowerAction();
+  // The system's millisecond tick count, which the count is measured in.
+  virtual std::uint32_t NowMs() const;
 
   DECLARE_MESSAGE_MAP()
 
@@ -41,4 +52,5 @@ class CCountdownDlg : public CDialog {
   CWnd* m_pParent;
   CStatic m_icon;   // the action's icon
   CStatic m_count;  // seconds left
+  std::optional<CountdownClock> m_clock;  // from the moment the window shows
 };

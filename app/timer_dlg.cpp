@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <optional>
+
 #include "afx/app.h"
 #include "afx/ddx.h"
 #include "app/about_dlg.h"
@@ -12,6 +14,8 @@
 #include "app/help_launcher.h"
 #include "app/power_action.h"
 #include "app/schedule_messages.h"
+#include "app/shared_fire.h"
+#include "app/core/exit_flags.h"
 #include "afx/module_directory.h"
 #include "banner/banner_fetch.h"
 #include "remote/remote_power_dlg.h"
@@ -233,7 +237,17 @@ LRESULT CTimerDlg::OnSystemTimeChange(WPARAM, LPARAM) {
 void CTimerDlg::RunCountdown() {
   CCountdownDlg countdown(this);
   countdown.m_action = m_schedule.action;
+  // Copies in other sessions fire for the same second: power off and restart
+  // are decided once for all of them.
+  std::int32_t force = 1;
+  std::optional<SharedFire> shared;
+  if (SharesFire(ExitFlagsFor(m_schedule.action, force, true))) {
+    shared.emplace(SharedFireKey(m_tick.FiredSecond()));
+    countdown.m_shared = &*shared;
+  }
   countdown.DoModal();
+  // Ended here by the user, by sleep or by exit: the other copies stop too.
+  if (shared && !countdown.m_powerStepRan && !countdown.m_endedElsewhere) shared->Cancel();
   if (countdown.m_powerError != 0) {
     AfxMessageBox(RefusedPowerActionText(countdown.m_powerError).c_str(), MB_OK | MB_ICONERROR);
   }
