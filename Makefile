@@ -29,7 +29,7 @@ product:
 
 # The Windows test programs, the end-to-end driver and the test build of the program.
 win: product
-	@cmake --build $(PRODUCT_DIR) --target VaroTimerTestHooks
+	@cmake --build $(PRODUCT_DIR) --target VaroTimerTestHooks teardown_child
 	@cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DVARO_PRODUCT=OFF \
 	  -DVARO_PRODUCT_DIR=$(abspath $(PRODUCT_DIR)) >/dev/null

@@ -53,6 +53,10 @@ BEGIN_MESSAGE_MAP(CCountdownDlg, CDialog)
   ON_WM_TIMER()
   ON_COMMAND(IDC_COUNTDOWN_CANCEL, OnCancelButton)
   ON_MESSAGE(WM_BRING_TO_FRONT, OnBringToFront)
+  ON_MESSAGE(WM_CLOSE, OnCloseRequest)
+  ON_MESSAGE(WM_ENDSESSION, OnEndSession)
+  ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
+  ON_MESSAGE(WM_WINDOWPOSCHANGED, OnWindowPosChanged)
   ON_MESSAGE(WM_POWERBROADCAST, OnPowerBroadcast)
 END_MESSAGE_MAP()
 
@@ -113,35 +117,77 @@ LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
 }
 
 void CCountdownDlg::OnTimer(UINT_PTR id) {
-  if (id == kCountdownTimerId && ProgramIsExiting()) {
-    KillTimer(kCountdownTimerId);
-    EndDialog(IDCANCEL);
-  } else if (id == kCountdownTimerId && m_shared != nullptr && m_shared->IsCancelled()) {
+  if (id != kCountdownTimerId) {
+    CWnd::OnTimer(id);
+    return;
+  }
+  if (m_ended || ProgramIsExiting()) {
+    // A tick queued before the end, or one that outran the exit.
+    if (m_ended) {
+      KillTimer(kCountdownTimerId);
+    } else {
+      Stop(IDCANCEL);
+    }
+    return;
+  }
+  if (m_shared != nullptr && m_shared->IsCancelled()) {
     // Cancelled in another session's copy.
     m_endedElsewhere = true;
-    KillTimer(kCountdownTimerId);
-    EndDialog(IDCANCEL);
-  } else if (id == kCountdownTimerId && !m_clock) {
+    Stop(IDCANCEL);
+    return;
+  }
+  if (!m_clock) {
     // Counted from the moment the window shows, whichever comes first.
     if (::IsWindowVisible(m_hWnd)) m_clock.emplace(m_remaining, NowMs());
-  } else if (id == kCountdownTimerId) {
-    // Counted in time seen awake, not in messages: a forged or early
-    // WM_TIMER does not bring zero sooner.
-    const std::int32_t left = m_clock->Advance(NowMs());
-    if (left == m_remaining) {
-      CWnd::OnTimer(id);
-      return;
-    }
-    m_remaining = left;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d ", static_cast<int>(m_remaining));
-    m_count.SetWindowText(text);
-    if (m_remaining < 1) {
-      KillTimer(kCountdownTimerId);
-      DoPowerAction();
-    }
+    return;
+  }
+  // Counted in time seen awake, not in messages: a forged or early WM_TIMER
+  // does not bring zero sooner.
+  const std::int32_t left = m_clock->Advance(NowMs());
+  if (left == m_remaining) return;
+  m_remaining = left;
+  char text[16];
+  std::snprintf(text, sizeof text, "%d ", static_cast<int>(m_remaining));
+  m_count.SetWindowText(text);
+  if (m_remaining < 1) {
+    KillTimer(kCountdownTimerId);
+    DoPowerAction();
   }
   CWnd::OnTimer(id);
+}
+
+void CCountdownDlg::MarkEnded() {
+  m_ended = true;
+  if (m_hWnd) KillTimer(kCountdownTimerId);
+}
+
+void CCountdownDlg::Stop(int result) {
+  MarkEnded();
+  EndDialog(result);
+}
+
+void CCountdownDlg::OnCancelButton() { Stop(0); }
+
+// Enter without the dialog manager taking Cancel as the default button.
+void CCountdownDlg::OnOK() { Stop(IDOK); }
+
+void CCountdownDlg::OnCancel() { Stop(IDCANCEL); }
+
+LRESULT CCountdownDlg::OnCloseRequest(WPARAM, LPARAM) {
+  // Alt+F4 or another program's close. Ended here, not through the IDCANCEL
+  // the dialog manager would post: that may wait behind an inner loop.
+  Stop(IDCANCEL);
+  return 0;
+}
+
+LRESULT CCountdownDlg::OnEndSession(WPARAM ending, LPARAM) {
+  // The session is ending already: a count reaching 0 now would turn the
+  // user's own shutdown into a forced power-off or restart.
+  if (ending) {
+    m_endedElsewhere = true;  // not the user's cancel: other sessions go on
+    Stop(IDCANCEL);
+  }
+  return 0;
 }
 
 // Sleep ends the countdown rather than pausing it. A user who closed the lid
@@ -155,8 +201,7 @@ LRESULT CCountdownDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
     case PBT_APMRESUMESUSPEND:
     case PBT_APMRESUMECRITICAL:
     case PBT_APMRESUMEAUTOMATIC:
-      KillTimer(kCountdownTimerId);
-      EndDialog(IDCANCEL);
+      Stop(IDCANCEL);
       break;
     default:
       break;
@@ -164,30 +209,41 @@ LRESULT CCountdownDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
   return TRUE;
 }
 
-void CCountdownDlg::OnCancelButton() {
-  KillTimer(kCountdownTimerId);
-  EndDialog(0);
+LRESULT CCountdownDlg::OnShowWindow(WPARAM show, LPARAM status) {
+  // An owner minimised hides its owned windows; this one stays in sight, so
+  // that the user can still cancel what it is about to do.
+  if (!show && status == SW_PARENTCLOSING) return 0;
+  return Default();
+}
+
+LRESULT CCountdownDlg::OnWindowPosChanged(WPARAM, LPARAM pos) {
+  // EndDialog hides the window without telling the dialog: it is the one
+  // mark of an end from elsewhere (the exit ends every dialog that way).
+  const WINDOWPOS* change = reinterpret_cast<const WINDOWPOS*>(pos);
+  if (change && (change->flags & SWP_HIDEWINDOW)) MarkEnded();
+  return Default();
 }
 
 void CCountdownDlg::DoPowerAction() {
-  if (ProgramIsExiting()) {
-    EndDialog(IDCANCEL);
+  // Only a countdown still in sight and never ended may act.
+  if (m_ended || ProgramIsExiting() || !::IsWindowVisible(m_hWnd)) {
+    Stop(IDCANCEL);
     return;
   }
   // Another session's copy acts, or some copy was cancelled: not this one.
   if (m_shared != nullptr && !m_shared->Claim()) {
     m_endedElsewhere = true;
-    EndDialog(IDCANCEL);
+    Stop(IDCANCEL);
     return;
   }
   m_powerStepRan = true;
   m_powerError = CallPowerAction();
   if (m_powerError != 0) {
     // Hiding the timer window now would look like a PC on its way down.
-    EndDialog(0);
+    Stop(0);
     return;
   }
   // The timer window takes this like its Close button: it hides into the tray.
   if (m_pParent) ::PostMessageA(m_pParent->m_hWnd, WM_CLOSE, 0, 0);
-  EndDialog(0);
+  Stop(0);
 }

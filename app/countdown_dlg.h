@@ -1,7 +1,9 @@
 #pragma once
 // The cancellable countdown before the power action: a topmost window that
-// counts 30 seconds down, then carries the action out. Once the program is
-// exiting it never does.
+// counts 30 seconds down, then carries the action out. However it ends
+// (Cancel, Esc, Enter, a close request, EndDialog from elsewhere, exit), it
+// counts no more from that moment: its modal loop may return much later,
+// when an inner one (a message box, the remote power-on window) ends.
 #include <cstdint>
 #include <optional>
 
@@ -22,15 +24,21 @@ class CCountdownDlg : public CDialog {
   std::uint32_t m_powerError = 0;  // after DoModal: the error of a refused exit call
   SharedFire* m_shared = nullptr;  // the decision shared with other sessions, if any; set before DoModal
   bool m_powerStepRan = false;     // after DoModal: this copy asked the system for the action
-  bool m_endedElsewhere = false;   // after DoModal: another copy cancelled, or acts instead
+  bool m_endedElsewhere = false;   // after DoModal: another copy cancelled or acts, or the session ended
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
 
   void OnTimer(UINT_PTR id);
   void OnCancelButton();
   LRESULT OnBringToFront(WPARAM, LPARAM);
+  LRESULT OnCloseRequest(WPARAM, LPARAM);
+  LRESULT OnEndSession(WPARAM ending, LPARAM);
+  LRESULT OnShowWindow(WPARAM show, LPARAM status);
+  LRESULT OnWindowPosChanged(WPARAM, LPARAM pos);
   // Sleep ends the countdown: see OnPowerBroadcast in the source.
   LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
 
@@ -48,7 +56,12 @@ class CCountdownDlg : public CDialog {
   // the countdown. A refused call leaves the timer window as it is and says
   // why instead.
   void DoPowerAction();
+  // Ends the countdown with `result`, its timer first.
+  void Stop(int result);
+  // Its timer is gone and no tick may count any more.
+  void MarkEnded();
 
+  bool m_ended = false;
   CWnd* m_pParent;
   CStatic m_icon;   // the action's icon
   CStatic m_count;  // seconds left

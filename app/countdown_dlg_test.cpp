@@ -1,11 +1,15 @@
 // The countdown window, run modally while a helper thread watches and drives
-// it. The count never reaches zero here: that would call the exit for real.
+// it. Every countdown here answers the power step through a seam: a
+// regression that reached zero would fail the test, not end the session.
 #include "app/countdown_dlg.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,10 +24,54 @@ namespace {
 
 const char kCaptionUtf8[] = "Varo\u3000電源タイマ\u3000Program";
 
-INT_PTR RunCountdown(std::uint32_t action, const std::function<void(HWND)>& watch) {
-  CCountdownDlg dialog(nullptr);
+// Counts from `start` and answers the power step with `refusal` instead of
+// asking the system.
+// How far the seam countdowns' tick count is ahead of the system's:
+// SendLateTicks moves it on.
+std::atomic<std::uint32_t> g_seamAheadMs{0};
+
+class SeamCountdown : public CCountdownDlg {
+ public:
+  explicit SeamCountdown(CWnd* parent, std::uint32_t refusal = 0, std::int32_t start = 30)
+      : CCountdownDlg(parent), m_refusal(refusal), m_start(start) {}
+  int powerCalls = 0;
+
+ protected:
+  std::int32_t StartCount() const override { return m_start; }
+  std::uint32_t CallPowerAction() override { return ++powerCalls, m_refusal; }
+  std::uint32_t NowMs() const override { return ::GetTickCount() + g_seamAheadMs; }
+
+ private:
+  std::uint32_t m_refusal;
+  std::int32_t m_start;
+};
+
+INT_PTR RunCountdown(SeamCountdown& dialog, std::uint32_t action, const std::function<void(HWND)>& watch) {
   dialog.m_action = action;
   return RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), watch);
+}
+
+INT_PTR RunCountdown(std::uint32_t action, const std::function<void(HWND)>& watch) {
+  SeamCountdown dialog(nullptr);
+  const INT_PTR result = RunCountdown(dialog, action, watch);
+  EXPECT_EQ(dialog.powerCalls, 0);
+  return result;
+}
+
+constexpr UINT_PTR kCountdownTimerId = 123;
+
+// Ticks of the countdown's timer that reach the window after its end, as
+// ones already queued do. Sent, so each is handled before the next.
+// Ticks a second apart on the seam clock, after one that starts the count
+// if the window's own start has not come yet. The countdown counts time, not
+// messages: only these may count a second each.
+void SendLateTicks(HWND hwnd, int count = 3) {
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutA(hwnd, WM_TIMER, kCountdownTimerId, 0, SMTO_NORMAL, 10000, &ignored);
+  for (int i = 0; i < count; ++i) {
+    g_seamAheadMs += 1000;
+    ::SendMessageTimeoutA(hwnd, WM_TIMER, kCountdownTimerId, 0, SMTO_NORMAL, 10000, &ignored);
+  }
 }
 
 void PostKey(HWND hwnd, WPARAM key) {
@@ -67,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(Actions, CountdownIcon,
 // Enter, Space and Esc all end it at once. Which result Enter gives depends on
 // whether the dialog manager made the focused Cancel the default button (its
 // own command, 0) or not (IDOK); the result is not used, and neither path
-// runs the power step.
+// runs the power step: the count starts at 2 here, and ticks that come after
+// the end (sent to the window before its loop returns) must not count.
 TEST(Countdown, KeysEndItWithoutThePowerStep) {
   struct KeyCase {
     WPARAM key;
@@ -75,9 +124,15 @@ TEST(Countdown, KeysEndItWithoutThePowerStep) {
   };
   const KeyCase cases[] = {{VK_RETURN, {0, IDOK}}, {VK_SPACE, {0}}, {VK_ESCAPE, {IDCANCEL}}};
   for (const KeyCase& c : cases) {
-    const INT_PTR result = RunCountdown(0x10, [&](HWND hwnd) { PostKey(hwnd, c.key); });
+    SeamCountdown dialog(nullptr, 0, 2);
+    const INT_PTR result = RunCountdown(dialog, 0x10, [&](HWND hwnd) {
+      PostKey(hwnd, c.key);
+      for (int i = 0; i < 400 && ::IsWindowVisible(hwnd); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      SendLateTicks(hwnd);
+    });
     EXPECT_NE(std::find(c.results.begin(), c.results.end(), result), c.results.end())
         << "key " << c.key << " gave " << result;
+    EXPECT_EQ(dialog.powerCalls, 0) << "key " << c.key;
   }
 }
 
@@ -128,21 +183,6 @@ class ParentWindow : public CWnd {
   }
 };
 
-// Counts from 1 and answers the power step with `refusal` instead of asking
-// the system.
-class SeamCountdown : public CCountdownDlg {
- public:
-  SeamCountdown(CWnd* parent, std::uint32_t refusal) : CCountdownDlg(parent), m_refusal(refusal) {}
-  int powerCalls = 0;
-
- protected:
-  std::int32_t StartCount() const override { return 1; }
-  std::uint32_t CallPowerAction() override { return ++powerCalls, m_refusal; }
-
- private:
-  std::uint32_t m_refusal;
-};
-
 // Runs it to its end, then dispatches what it posted on its way out.
 INT_PTR RunToZero(SeamCountdown& dialog) {
   dialog.m_action = 0x10;
@@ -156,7 +196,7 @@ INT_PTR RunToZero(SeamCountdown& dialog) {
 
 TEST(CountdownAtZero, ATakenPowerStepClosesTheTimerWindow) {
   ParentWindow parent;
-  SeamCountdown dialog(&parent, 0);
+  SeamCountdown dialog(&parent, 0, 1);
   EXPECT_EQ(RunToZero(dialog), 0);
   EXPECT_EQ(dialog.powerCalls, 1);
   EXPECT_EQ(dialog.m_powerError, 0u);
@@ -165,7 +205,7 @@ TEST(CountdownAtZero, ATakenPowerStepClosesTheTimerWindow) {
 
 TEST(CountdownAtZero, ARefusedPowerStepLeavesTheTimerWindowAndKeepsTheError) {
   ParentWindow parent;
-  SeamCountdown dialog(&parent, ERROR_PRIVILEGE_NOT_HELD);
+  SeamCountdown dialog(&parent, ERROR_PRIVILEGE_NOT_HELD, 1);
   EXPECT_EQ(RunToZero(dialog), 0);
   EXPECT_EQ(dialog.powerCalls, 1);
   EXPECT_EQ(dialog.m_powerError, static_cast<std::uint32_t>(ERROR_PRIVILEGE_NOT_HELD));
@@ -182,10 +222,131 @@ class ExitingApp : public CWinApp {
 TEST(CountdownAtZero, NoPowerStepOnceTheProgramIsExiting) {
   ParentWindow parent;
   ExitingApp app;
-  SeamCountdown dialog(&parent, 0);
+  SeamCountdown dialog(&parent, 0, 1);
   EXPECT_EQ(RunToZero(dialog), IDCANCEL);
   EXPECT_EQ(dialog.powerCalls, 0);
   EXPECT_EQ(parent.closes, 0);
+}
+
+// The timer window's stand-in for the nested cases: on request it runs an
+// inner modal loop (a message box, as the remote power-on window's or the
+// about box's loop runs inside the countdown's), ends a dialog from outside
+// it, or exits as the tray menu's Exit does.
+constexpr UINT WM_TEST_OPEN_INNER = WM_APP + 1;
+constexpr UINT WM_TEST_END_DIALOG = WM_APP + 2;
+constexpr UINT WM_TEST_EXIT = WM_APP + 3;
+const char kInnerCaption[] = "inner loop";
+
+class NestingParent : public ParentWindow {
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_TEST_OPEN_INNER:
+        ::MessageBoxA(nullptr, "inner", kInnerCaption, MB_OK);
+        return 0;
+      case WM_TEST_END_DIALOG:
+        ::EndDialog(reinterpret_cast<HWND>(wp), 7);
+        return 0;
+      case WM_TEST_EXIT:
+        AfxGetApp()->BeginExit();
+        AfxEndThreadDialogs(IDOK);
+        return 0;
+    }
+    return ParentWindow::WindowProc(msg, wp, lp);
+  }
+};
+
+// An application object whose exit the test may begin.
+class StandInApp : public CWinApp {};
+
+struct EndRoute {
+  const char* name;
+  std::function<void(HWND countdown, HWND parent)> end;
+};
+
+void PrintTo(const EndRoute& route, std::ostream* os) { *os << route.name; }
+
+class CountdownEndedUnderAnInnerLoop : public ::testing::TestWithParam<EndRoute> {};
+
+// The count starts at 2. Once the inner loop runs, the countdown is ended by
+// one route; its window stays until the inner loop is left, and the ticks
+// that reach it meanwhile (queued ones, sent here) must neither count nor
+// act. Before the fix a close left the timer running and the power step ran.
+TEST_P(CountdownEndedUnderAnInnerLoop, CountsNoMoreAndNeverActs) {
+  StandInApp app;
+  NestingParent parent;
+  SeamCountdown dialog(&parent, 0, 2);
+  bool hidden = false;
+  RunCountdown(dialog, 0x10, [&](HWND hwnd) {
+    ::PostMessageA(parent.m_hWnd, WM_TEST_OPEN_INNER, 0, 0);
+    HWND inner = nullptr;
+    for (int i = 0; i < 1200 && !inner; ++i) {
+      inner = ::FindWindowA("#32770", kInnerCaption);
+      if (!inner) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    ASSERT_NE(inner, nullptr) << "no inner loop";
+    GetParam().end(hwnd, parent.m_hWnd);
+    for (int i = 0; i < 1200 && ::IsWindowVisible(hwnd); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    hidden = !::IsWindowVisible(hwnd);
+    const std::string before = WindowTextOf(::GetDlgItem(hwnd, IDC_COUNT));
+    SendLateTicks(hwnd);
+    EXPECT_EQ(WindowTextOf(::GetDlgItem(hwnd, IDC_COUNT)), before) << "a tick counted after the end";
+    if (::IsWindow(inner)) ::PostMessageA(inner, WM_COMMAND, IDOK, 0);
+  });
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  EXPECT_TRUE(hidden) << "still showing after its end";
+  EXPECT_EQ(dialog.powerCalls, 0);
+  EXPECT_EQ(parent.closes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Routes, CountdownEndedUnderAnInnerLoop,
+    ::testing::Values(
+        EndRoute{"CancelButton",
+                 [](HWND hwnd, HWND) { ::PostMessageA(::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL), BM_CLICK, 0, 0); }},
+        // Esc and Enter need the countdown's own loop (the dialog manager);
+        // Space is the button's own key and works under any loop.
+        EndRoute{"SpaceOnCancel", [](HWND hwnd, HWND) { PostKey(hwnd, VK_SPACE); }},
+        EndRoute{"WmClose", [](HWND hwnd, HWND) { ::PostMessageA(hwnd, WM_CLOSE, 0, 0); }},
+        EndRoute{"AltF4", [](HWND hwnd, HWND) { ::PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        EndRoute{"EndDialogFromElsewhere",
+                 [](HWND hwnd, HWND parent) {
+                   ::PostMessageA(parent, WM_TEST_END_DIALOG, reinterpret_cast<WPARAM>(hwnd), 0);
+                 }},
+        EndRoute{"Exit", [](HWND, HWND parent) { ::PostMessageA(parent, WM_TEST_EXIT, 0, 0); }},
+        EndRoute{"SessionEnds",
+                 [](HWND hwnd, HWND) {
+                   DWORD_PTR ignored = 0;
+                   ::SendMessageTimeoutA(hwnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &ignored);
+                 }}),
+    [](const ::testing::TestParamInfo<EndRoute>& info) { return std::string(info.param.name); });
+
+// A session that goes on (WM_ENDSESSION with FALSE) leaves the count alone.
+TEST(Countdown, ASessionThatGoesOnKeepsCounting) {
+  SeamCountdown dialog(nullptr);
+  const INT_PTR result = RunCountdown(dialog, 0x10, [&](HWND hwnd) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(hwnd, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, 10000, &ignored);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    SendLateTicks(hwnd, 1);
+    EXPECT_EQ(WindowTextOf(::GetDlgItem(hwnd, IDC_COUNT)), "29 ");
+    ::PostMessageA(::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(result, 0);
+}
+
+// An owner minimised hides its owned windows; the countdown stays in sight.
+TEST(Countdown, StaysInSightWhenItsOwnerIsMinimised) {
+  ParentWindow parent;
+  SeamCountdown dialog(&parent);
+  const INT_PTR result = RunCountdown(dialog, 0x10, [&](HWND hwnd) {
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(hwnd, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING, SMTO_NORMAL, 10000, &ignored);
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    ::PostMessageA(::GetDlgItem(hwnd, IDC_COUNTDOWN_CANCEL), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(result, 0);
 }
 
 TEST(RefusedPowerAction, MessageGivesTheSystemsDescriptionAndNumber) {

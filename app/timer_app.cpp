@@ -12,13 +12,29 @@ const char kInstanceMutexName[] = "VARO-SHUTDOWN-TOOL";
 // The one application object.
 CTimerApp theApp;
 
-BOOL CTimerApp::InitInstance() {
+bool AnotherCopyHoldsTheMutex(DWORD error) {
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+}
+
+DWORD CTimerApp::CreateInstanceMutex() {
   // The mutex is never released or closed: it lives as long as the process.
+  ::SetLastError(ERROR_SUCCESS);
   ::CreateMutexA(nullptr, TRUE, kInstanceMutexName);
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-    ::OutputDebugStringA("VARO-SHUTDOWN-TOOL : ERROR_ALREADY_EXISTS");
+  return ::GetLastError();
+}
+
+BOOL CTimerApp::InitInstance() {
+  const DWORD error = CreateInstanceMutex();
+  if (AnotherCopyHoldsTheMutex(error)) {
+    ::OutputDebugStringA(error == ERROR_ACCESS_DENIED ? "VARO-SHUTDOWN-TOOL : ERROR_ACCESS_DENIED"
+                                                      : "VARO-SHUTDOWN-TOOL : ERROR_ALREADY_EXISTS");
     return FALSE;
   }
+  RunTimerWindow();
+  return FALSE;
+}
+
+void CTimerApp::RunTimerWindow() {
   const ComApartment com;  // for the browser a banner click starts
   CTimerDlg dialog(nullptr);
   m_pMainWnd = &dialog;
@@ -26,7 +42,6 @@ BOOL CTimerApp::InitInstance() {
   m_pMainWnd = nullptr;
   // Still at run time: no window is left for static teardown to destroy.
   ReleaseTrayOwner();
-  return FALSE;
 }
 
 void CTimerApp::OnHelp() { ShowHelp(); }

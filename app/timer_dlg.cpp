@@ -54,6 +54,7 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_COMMAND(IDC_BANNER, OnBannerClicked)
   ON_COMMAND(ID_TRAY_HELP, OnHelpCommand)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
+  ON_MESSAGE(WM_ENDSESSION, OnEndSession)
   ON_MESSAGE(WM_TIMECHANGE, OnSystemTimeChange)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -245,11 +246,19 @@ void CTimerDlg::RunCountdown() {
     shared.emplace(SharedFireKey(m_tick.FiredSecond()));
     countdown.m_shared = &*shared;
   }
+  m_pCountdown = &countdown;
   countdown.DoModal();
-  // Ended here by the user, by sleep or by exit: the other copies stop too.
-  if (shared && !countdown.m_powerStepRan && !countdown.m_endedElsewhere) shared->Cancel();
+  m_pCountdown = nullptr;
+  // Cancelled here by the user, or ended by sleep: the other copies stop too.
+  // Exit and the session's end only end this copy's count.
+  const CWinApp* app = AfxGetApp();
+  const bool exiting = app != nullptr && app->IsExiting();
+  if (shared && !countdown.m_powerStepRan && !countdown.m_endedElsewhere && !exiting) shared->Cancel();
   if (countdown.m_powerError != 0) {
-    AfxMessageBox(RefusedPowerActionText(countdown.m_powerError).c_str(), MB_OK | MB_ICONERROR);
+    // Its owner may be hidden in the tray and the program in the background:
+    // in front of everything, or it would wait unseen with the window disabled.
+    AfxMessageBox(RefusedPowerActionText(countdown.m_powerError).c_str(),
+                  MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
 }
 
@@ -297,3 +306,12 @@ void CTimerDlg::OnBannerClicked() { OpenMakerSite(); }
 void CTimerDlg::OnHelpCommand() { ShowHelp(); }
 
 LRESULT CTimerDlg::OnTrayNotify(WPARAM wp, LPARAM lp) { return m_tray.OnIconNotify(wp, lp); }
+
+LRESULT CTimerDlg::OnEndSession(WPARAM ending, LPARAM lp) {
+  if (!ending) return 0;  // the session goes on: so does the schedule
+  DisarmTick();
+  // The countdown hears the broadcast itself; told again, in case it came
+  // only through the tray's window.
+  if (m_pCountdown && m_pCountdown->m_hWnd) m_pCountdown->SendMessage(WM_ENDSESSION, ending, lp);
+  return 0;
+}

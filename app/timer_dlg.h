@@ -43,6 +43,8 @@ class CTimerDlg : public CDialog {
   void OnBannerClicked();
   void OnHelpCommand();
   LRESULT OnTrayNotify(WPARAM wp, LPARAM lp);
+  // The session ends: nothing may count down to a power action any more.
+  LRESULT OnEndSession(WPARAM ending, LPARAM lp);
   // The clock or the time zone was changed: the schedule tick counts from
   // the new reading.
   LRESULT OnSystemTimeChange(WPARAM, LPARAM);
@@ -60,6 +62,7 @@ class CTimerDlg : public CDialog {
   CSystemTray m_tray;
   int m_remoteOpen = 0;
   CRemotePowerDlg* m_pRemoteDlg = nullptr;
+  CWnd* m_pCountdown = nullptr;  // while RunCountdown runs
   CAnimatedPicture m_banner;
   CComboBox m_dayList;
   HICON m_hIcon;

@@ -13,3 +13,9 @@ target_link_libraries(VaroTimerTestHooks PRIVATE -Wl,--whole-archive varoapp_tes
 target_include_directories(VaroTimerTestHooks PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
 set_target_properties(VaroTimerTestHooks PROPERTIES OUTPUT_NAME VaroTimer
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-hooks)
+
+# teardown_child.exe: the class layer's static-teardown check, built as the
+# program is (these compilers, this runtime); win_teardown_test runs it.
+add_executable(teardown_child EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/win/teardown_child/teardown_child.cpp)
+target_link_libraries(teardown_child PRIVATE afx)
+set_target_properties(teardown_child PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-hooks)

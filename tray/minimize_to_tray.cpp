@@ -3,6 +3,7 @@
 #include "afx/app.h"
 #include "afx/wndcreate.h"
 #include "tray/core/tray_rect.h"
+#include "tray/core/work_area_fit.h"
 #include "tray/shell_tray_geometry.h"
 
 namespace {
@@ -59,6 +60,30 @@ static_assert(kRestoreRedraw == 0x585, "redraw flags of the restore");
 
 bool AnimationApplies(BOOL forceAnimation) { return forceAnimation || IsMinimizeAnimationOn(); }
 
+Rect ToRect(const RECT& r) {
+  Rect rect;
+  rect.left = r.left;
+  rect.top = r.top;
+  rect.right = r.right;
+  rect.bottom = r.bottom;
+  return rect;
+}
+
+// Moves a top-level window onto the work area of the monitor nearest to its
+// place: the monitor it stood on when it was hidden may be gone (a laptop
+// undocked, a screen unplugged), and it would come back out of reach.
+void KeepOnAMonitor(HWND hwnd) {
+  RECT place = {};
+  if (!::GetWindowRect(hwnd, &place)) return;
+  HMONITOR monitor = ::MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!monitor || !::GetMonitorInfoA(monitor, &info)) return;
+  const Rect fitted = FitIntoWorkArea(ToRect(place), ToRect(info.rcWork));
+  if (fitted.left == place.left && fitted.top == place.top) return;
+  ::SetWindowPos(hwnd, nullptr, fitted.left, fitted.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void GetTrayWindowRect(RECT* out) {
@@ -96,19 +121,20 @@ void MinimizeToTray(CWnd* window, BOOL forceAnimation) {
 }
 
 void RestoreFromTray(CWnd* window, BOOL forceAnimation) {
-  if (AnimationApplies(forceAnimation)) {
+  HWND hwnd = window->m_hWnd;
+  const bool animate = AnimationApplies(forceAnimation);
+  RECT from = {};
+  if (animate) GetTrayWindowRect(&from);
+  ::SetParent(hwnd, nullptr);
+  KeepOnAMonitor(hwnd);
+  if (animate) {
     RECT to = {};
-    RECT from = {};
-    ::GetWindowRect(window->m_hWnd, &to);
-    GetTrayWindowRect(&from);
-    ::SetParent(window->m_hWnd, nullptr);
-    ::DrawAnimatedRects(window->m_hWnd, kCaptionAnimation, &from, &to);
-  } else {
-    ::SetParent(window->m_hWnd, nullptr);
+    ::GetWindowRect(hwnd, &to);
+    ::DrawAnimatedRects(hwnd, kCaptionAnimation, &from, &to);
   }
-  AfxModifyStyle(window->m_hWnd, 0, WS_VISIBLE);
-  ::RedrawWindow(window->m_hWnd, nullptr, nullptr, kRestoreRedraw);
+  AfxModifyStyle(hwnd, 0, WS_VISIBLE);
+  ::RedrawWindow(hwnd, nullptr, nullptr, kRestoreRedraw);
   if (s_trayOwner.IsLive()) ::SetActiveWindow(s_trayOwner.hwnd());
-  ::SetActiveWindow(window->m_hWnd);
-  ::SetForegroundWindow(window->m_hWnd);
+  ::SetActiveWindow(hwnd);
+  ::SetForegroundWindow(hwnd);
 }

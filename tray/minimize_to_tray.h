@@ -7,6 +7,8 @@
 #include "afx/wnd.h"
 
 void MinimizeToTray(CWnd* window, BOOL forceAnimation);
+// Brings the window back at its place, moved onto the nearest monitor's work
+// area when that place is no longer on a screen.
 void RestoreFromTray(CWnd* window, BOOL forceAnimation);
 
 // Where the animation runs to or from: the notification area without its

@@ -141,6 +141,31 @@ TEST_P(MinimizeToTrayTest, RestoringAShownWindowBringsItToTheFront) {
   EXPECT_EQ(::GetActiveWindow(), window.m_hWnd);
 }
 
+// Hidden on a monitor that has gone since: it comes back onto the nearest
+// monitor's work area, at its size.
+TEST_P(MinimizeToTrayTest, AWindowWhoseMonitorIsGoneComesBackOnTheNearestOne) {
+  const BOOL force = GetParam();
+  TestWindow window(WS_POPUP | WS_CAPTION | WS_VISIBLE, WS_EX_APPWINDOW, {100, 100, 420, 340});
+  MinimizeToTray(&window, force);
+  const HWND owner = ParentOf(window.m_hWnd);
+  // Its place as the owner keeps it, far right of and below every screen.
+  RECT away = {5000, 4000, 5320, 4240};
+  ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&away), 2);
+  ::SetWindowPos(window.m_hWnd, nullptr, away.left, away.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_EQ(WindowRect(window.m_hWnd).left, 5000);
+
+  RestoreFromTray(&window, force);
+  const RECT place = WindowRect(window.m_hWnd);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(::GetMonitorInfoA(::MonitorFromRect(&place, MONITOR_DEFAULTTONULL), &info)) << "on no monitor";
+  EXPECT_EQ(place.right, info.rcWork.right);
+  EXPECT_EQ(place.bottom, info.rcWork.bottom);
+  EXPECT_EQ(place.right - place.left, 320);
+  EXPECT_EQ(place.bottom - place.top, 240);
+  EXPECT_TRUE(::IsWindowVisible(window.m_hWnd));
+}
+
 INSTANTIATE_TEST_SUITE_P(SystemSettingOrForced, MinimizeToTrayTest, ::testing::Values(FALSE, TRUE));
 
 // A taskbar of this process, with the shell's class names below it: the

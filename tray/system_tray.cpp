@@ -20,6 +20,7 @@ BEGIN_MESSAGE_MAP(CSystemTray, CWnd)
   ON_MESSAGE(WM_SETTINGCHANGE, OnSettingChangeMessage)
   ON_REGISTERED_MESSAGE(s_taskbarCreatedMsg, OnTaskbarRecreated)
   ON_MESSAGE(WM_CLOSE, OnCloseRequest)
+  ON_MESSAGE(WM_ENDSESSION, OnEndSession)
 END_MESSAGE_MAP()
 
 namespace {
@@ -240,6 +241,12 @@ LRESULT CSystemTray::OnCloseRequest(WPARAM, LPARAM) {
   // would hear no "TaskbarCreated" any more and the retries would stop: the
   // program would live on with no way back to it.
   AfxPostAppExit();
+  return 0;
+}
+
+LRESULT CSystemTray::OnEndSession(WPARAM ending, LPARAM lp) {
+  CWnd* target = GetNotifyTarget();
+  if (target && target->GetSafeHwnd()) target->SendMessage(WM_ENDSESSION, ending, lp);
   return 0;
 }
 

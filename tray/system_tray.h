@@ -58,6 +58,9 @@ class CSystemTray : public CWnd {
   LRESULT OnTaskbarRecreated(WPARAM, LPARAM);
   // A close request ends the program as Exit does; the window itself stays.
   LRESULT OnCloseRequest(WPARAM, LPARAM);
+  // Passes the session's end on to the main window, which may be hidden in
+  // the tray: no top-level window there, it hears no broadcast.
+  LRESULT OnEndSession(WPARAM ending, LPARAM lp);
   // Keeps trying to add an icon the shell has not taken, on a timer whose
   // period grows after the first minute.
   void ScheduleRetry();

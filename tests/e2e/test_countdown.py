@@ -24,6 +24,7 @@ import unittest
 from pathlib import Path
 
 from varo_e2e import EXE, HOOKED_EXE, TIMER_TITLE, AppTestCase, parse_info
+from test_tray import TrayCase
 
 TIMER = "title:" + TIMER_TITLE
 COUNTDOWN = "title:Varo\u3000電源タイマ\u3000Program"
@@ -35,7 +36,10 @@ IDOK, TIMERON, POWEROFF, LOGOFF, RESTART, PICKER = 1, 1057, 1054, 1055, 1056, 10
 COUNT, CANCEL, ACTIONICON, VERSION = 1059, 1060, 1061, 1012
 WM_SYSCOMMAND, SC_CLOSE, STM_GETICON, VK_ESCAPE, WM_NULL = 0x112, 0xF060, 0x173, 0x1B, 0
 MARKER = 0x7A5A0000  # wParam of the WM_NULL that wait_handled posts
-ID_TRAY_HELP, ID_APP_EXIT, ID_HELP = 32773, 57665, 57670
+ID_TRAY_REMOTE, ID_TRAY_HELP, ID_APP_EXIT, ID_HELP = 32772, 32773, 57665, 57670
+REMOTE = "title:リモート電源オン"
+WM_CLOSE, WM_ENDSESSION, COUNTDOWN_TIMER = 0x10, 0x16, 0x7B
+VK_UP, VK_RETURN = 0x26, 0x0D
 SCHEDULE_TIMER = 0x65
 
 RELAY_CALLS = ";".join([
@@ -445,6 +449,105 @@ class ExitDuringCountdown(CountdownCase):
     def start_traced(self, action, extra_env=None):
         super().start_traced(action, extra_env)
         self.app = self.procs[-1]
+
+
+class EndedUnderAnotherModalWindow(CountdownCase):
+    """The countdown runs; the remote power-on window is opened from the tray
+    menu's command, so that its modal loop runs inside the countdown's. The
+    countdown is then ended by one route. A timer left armed would go on
+    counting inside the remote window's loop and reach the exit call: the
+    test build counts from a few seconds, and the scenario waits past the
+    count's end. Esc and Enter are not among the routes: while the remote
+    window's loop runs they reach that window, not the countdown."""
+
+    exe = HOOKED_EXE
+
+    def end_under_remote_window(self, end):
+        # The count covers the steps between its start and the end, as this
+        # machine runs them now, with room to spare.
+        began = time.monotonic()
+        self.driver("list")
+        count_from = min(30, 6 + math.ceil(8 * (time.monotonic() - began)))
+        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": str(count_from)})
+        app = self.procs[-1]
+        self.apply_schedule()
+        countdown = int(self.wait_countdown()["hwnd"], 16)
+        shown = self.shown_at(countdown)
+        self.assertEqual(self.driver("command", TIMER, ID_TRAY_REMOTE)[0], 0)
+        rc, out = self.driver("wait-visible", REMOTE, 30000, timeout=60)
+        self.assertEqual(rc, 0, "the remote power-on window did not open: " + out)
+        # Two ticks inside the remote window's loop: the count is live there.
+        self.wait_until(lambda: len(self.relay.refresh().count_texts(self.wall_to_ts(shown))) >= 2, timeout=20,
+                        message="two ticks of the countdown")
+        self.assertEqual(self.relay.refresh().exit_flags(), [], "the count ran out before the end: count longer")
+        end(countdown)
+        rc, out = self.driver("wait-hidden", "hwnd:0x%x" % countdown, 10000, timeout=40)
+        self.assertEqual(rc, 0, "the countdown still shows: " + out)
+        ended = time.clock_gettime(time.CLOCK_MONOTONIC_RAW)
+        # Past the second at which the count would have reached 0, and then
+        # some: a timer left armed has called the exit by then.
+        while time.time() < shown + count_from + 4:
+            time.sleep(0.5)
+        self.assertEqual(self.relay.refresh().exit_flags(), [], "the power step ran after the countdown had ended")
+        self.wait_handled()
+        relay = self.relay.refresh()
+        self.assertEqual(relay.exit_flags(), [], "the power step ran after the countdown had ended")
+        self.assertEqual(relay.count_texts(ended), [], "the countdown kept counting after its end")
+        self.assertNotIn("0 ", [t for _, t in relay.count_texts()])
+        kills = [ts for ts, a in relay.calls("KillTimer") if a == "%08x,%08x" % (countdown, COUNTDOWN_TIMER)]
+        self.assertTrue(kills and kills[0] <= ended, "the countdown's timer was not killed at its end")
+        self.assertIsNone(app.poll(), "the program ended")
+        # The remote window is still open over a program that goes on.
+        self.assertEqual(self.driver("find", REMOTE)[0], 0)
+        self.assertEqual(parse_info(self.driver("info", TIMER)[1])["visible"], "1")
+        return relay
+
+    def test_cancel_button(self):
+        self.end_under_remote_window(lambda cd: self.assertEqual(self.driver("click", "hwnd:0x%x" % cd, CANCEL)[0], 0))
+
+    def test_wm_close(self):
+        self.end_under_remote_window(lambda cd: self.assertEqual(self.driver("post", "hwnd:0x%x" % cd, WM_CLOSE, 0, 0)[0], 0))
+        if os.environ.get("VARO_E2E_KEEP_TRACE"):  # for a look at the trace after the prefix is gone
+            shutil.copy2(self.log, os.environ["VARO_E2E_KEEP_TRACE"])
+
+    def test_alt_f4(self):
+        self.end_under_remote_window(
+            lambda cd: self.assertEqual(self.driver("post", "hwnd:0x%x" % cd, WM_SYSCOMMAND, SC_CLOSE, 0)[0], 0))
+
+    def test_session_end(self):
+        # What the system sends every top-level window once the session is
+        # ending; the answer to the query before it is unchanged.
+        self.end_under_remote_window(
+            lambda cd: self.assertEqual(self.driver("send", "hwnd:0x%x" % cd, WM_ENDSESSION, 1, 0)[0], 0))
+
+
+class ExitThroughTheTrayMenuDuringCountdown(CountdownCase):
+    """As a user ends the program: the tray menu's Exit item, picked while the
+    countdown counts (the other exit scenarios post the command)."""
+
+    exe = HOOKED_EXE
+    xdotool = TrayCase.xdotool
+    windows = TrayCase.windows
+    open_menu = TrayCase.open_menu
+    wait_menu = TrayCase.wait_menu
+
+    def test_exit_item_ends_the_program_without_the_power_step(self):
+        began = time.monotonic()
+        self.driver("list")
+        count_from = min(30, 6 + math.ceil(8 * (time.monotonic() - began)))
+        self.start_traced(0x10, {"VARO_TEST_COUNTDOWN_FROM": str(count_from)})
+        app = self.procs[-1]
+        self.apply_schedule()
+        countdown = int(self.wait_countdown()["hwnd"], 16)
+        self.open_menu()
+        for key in (VK_UP, VK_RETURN):  # up from no selection: the last item, Exit
+            self.driver("key", TIMER, key)
+        self.assertEqual(app.wait(timeout=60), 0)
+        relay = self.relay.refresh()
+        self.assertEqual(relay.exit_flags(), [])
+        self.assertNotIn("0 ", [t for _, t in relay.count_texts()])
+        self.assertIn("%08x,00000001" % countdown, [a for _, a in relay.calls("EndDialog")],
+                      "the countdown was not ended by the exit")
 
 
 class HelpCommand(CountdownCase):

@@ -272,7 +272,9 @@ class HideAndRestore(TrayCase):
         self.assertIsNone(self.app.poll())
 
 
-class ShellBroadcastAndExit(TrayCase):
+class TracedTrayCase(TrayCase):
+    """The program started with its shell calls traced."""
+
     def notify_calls(self):
         """Shell_NotifyIconA calls in the relay trace: (message, record, result)."""
         text = self.log.read_bytes().decode("latin-1")
@@ -285,6 +287,8 @@ class ShellBroadcastAndExit(TrayCase):
         self.log = self.prefix.path / "relay.log"
         self.start(extra_env={"WINEDEBUG": "+relay"}, log=self.log)
 
+
+class ShellBroadcastAndExit(TracedTrayCase):
     def test_taskbar_created_from_another_program_adds_the_icon_again(self):
         self.start_traced()
         self.assertEqual([c[0] for c in self.notify_calls()], [0])
@@ -315,6 +319,42 @@ class ShellBroadcastAndExit(TrayCase):
         rc, out = self.driver("wait-gone", self.timer, 10000, timeout=60)
         self.assertEqual(rc, 0, out)
         self.assertIsNone(self.tip_at_icon(wait=4.0))
+
+
+class CloseRequests(TracedTrayCase):
+    """A close request to the program's hidden windows ends it as Exit does:
+    the icon goes, no window is left half alive."""
+
+    def assert_ended_with_the_icon_removed(self):
+        self.assertEqual(self.app.wait(timeout=60), 0)
+        calls = self.notify_calls()
+        self.assertEqual(calls[-1][0], 2, calls)  # the last call deletes the icon...
+        self.assertEqual(calls[-1][2], 1, calls)  # ...and the shell took it
+        self.assertIsNone(self.tip_at_icon(wait=4.0), "the icon stayed behind")
+
+    def test_wm_close_to_every_window_then_taskbar_created(self):
+        # What taskkill without /F does, to a program hidden in the tray.
+        self.start_traced()
+        self.hide_by_close()
+        pid = self.timer_info()["pid"]
+        ours = [w for w in self.windows() if w["pid"] == pid]
+        self.assertIn("VaroTimerTray", [w["class"] for w in ours])
+        for window in ours:
+            self.driver("post", "hwnd:" + window["hwnd"], WM_CLOSE, 0, 0)
+        # A shell restart right after: the program has either ended, or it
+        # would still hear this and put its icon back. It ends.
+        self.driver("broadcast", "TaskbarCreated")
+        self.assert_ended_with_the_icon_removed()
+
+    def test_the_installers_close_by_class_name(self):
+        self.start_traced()
+        rc, out = self.driver("find", "class:VaroTimerTray")
+        self.assertEqual(rc, 0, "no window of class VaroTimerTray: " + out)
+        tray = parse_info(out)
+        self.assertEqual(tray["pid"], self.timer_info()["pid"])
+        self.assertEqual(tray["visible"], "0")
+        self.driver("post", "class:VaroTimerTray", WM_CLOSE, 0, 0)
+        self.assert_ended_with_the_icon_removed()
 
 
 class ShellNotReady(TrayCase):

@@ -24,3 +24,13 @@ endif()
 file(GLOB varo_resource_parts CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc ${CMAKE_SOURCE_DIR}/res/*.h)
 list(FILTER varo_resource_parts EXCLUDE REGEX "VaroTimer\\.rc$")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/res/VaroTimer.rc APPEND PROPERTY OBJECT_DEPENDS ${varo_resource_parts})
+
+# The static-teardown check's child comes from the program's build tree (made
+# with the program's compilers, see cmake/TestHooks.cmake), copied beside the
+# test that runs it on every build.
+if(TARGET win_teardown_test)
+  add_custom_target(teardown_child_copy
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VARO_PRODUCT_DIR}/test-hooks/teardown_child.exe
+            $<TARGET_FILE_DIR:win_teardown_test>/teardown_child.exe)
+  add_dependencies(win_teardown_test teardown_child_copy)
+endif()
