@@ -34,12 +34,7 @@ def linux_pids_of(name):
 class SleepDuringCountdown(CountdownCase):
     def start_countdown(self):
         self.start_traced(0x10)
-        fire = self.apply_schedule()
-        info = self.wait_countdown()
-        self.countdown = int(info["hwnd"], 16)
-        self.since = self.wall_to_ts(fire)
-        self.wait_until(lambda: self.relay.refresh().count_texts(self.since), timeout=10,
-                        message="the first second of the countdown")
+        self.start_again()
 
     def shown_ts(self):
         shows = [ts for ts, wp in self.relay.refresh().messages(self.countdown, "WM_SHOWWINDOW") if wp == 1]
@@ -63,6 +58,8 @@ class SleepDuringCountdown(CountdownCase):
                 self.assert_no_power_step()
 
     def start_again(self):
+        """Applies a schedule a few seconds ahead and waits for the countdown's
+        first second."""
         fire = self.apply_schedule()
         info = self.wait_countdown()
         self.countdown = int(info["hwnd"], 16)
