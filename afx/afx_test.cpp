@@ -11,6 +11,7 @@
 #include "afx/controls.h"
 #include "afx/ddx.h"
 #include "afx/dialog.h"
+#include "afx/module_directory.h"
 #include "res/resource.h"
 
 namespace {
@@ -48,7 +49,34 @@ TEST(Profile, LivesInTheWindowsDirectoryAsDecimalText) {
   // Text that is not a number reads as 0, like a missing entry with default 0.
   ::WritePrivateProfileStringA("SOUND", "DWMIN", "abc", app->m_profileName.c_str());
   EXPECT_EQ(static_cast<int>(app->GetProfileIntA("SOUND", "DWMIN", 0)), 0);
+
+  // As text, which the schedule reads: missing gives the default, blanks
+  // around the value are dropped, a text too long for a number reads empty.
+  EXPECT_EQ(app->GetProfileStringA("SOUND", "DWMIN", "x"), "abc");
+  EXPECT_EQ(app->GetProfileStringA("SOUND", "DWSEC", "x"), "x");
+  EXPECT_EQ(app->GetProfileStringA("SOUND", "DWSEC", ""), "");
+  ::WritePrivateProfileStringA("SOUND", "DWSEC", "  42  ", app->m_profileName.c_str());
+  EXPECT_EQ(app->GetProfileStringA("SOUND", "DWSEC", ""), "42");
+  ::WritePrivateProfileStringA("SOUND", "DWSEC", "", app->m_profileName.c_str());
+  EXPECT_EQ(app->GetProfileStringA("SOUND", "DWSEC", "x"), "");
+  ::WritePrivateProfileStringA("SOUND", "DWSEC", std::string(80, '1').c_str(), app->m_profileName.c_str());
+  EXPECT_EQ(app->GetProfileStringA("SOUND", "DWSEC", ""), "");
   ::DeleteFileA(path.c_str());
+}
+
+// The tests run with the Japanese code page: a double-byte name's second
+// byte may be 0x5C, and the program's own name is not cut there.
+TEST(ModuleName, LeadBytesOfTheAnsiCodePage) {
+  ASSERT_EQ(::GetACP(), 932u);
+  EXPECT_TRUE(IsAnsiLeadByte(0x83));  // ソ is 83 5C
+  EXPECT_FALSE(IsAnsiLeadByte('\\'));
+  EXPECT_FALSE(IsAnsiLeadByte('A'));
+  const std::string directory = GetModuleDirectory();
+  ASSERT_FALSE(directory.empty());
+  EXPECT_EQ(directory.back(), '\\');
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  EXPECT_EQ(std::string(path).rfind(directory, 0), 0u);
 }
 
 constexpr UINT WM_TEST_PLAIN = WM_APP + 1;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "afx/core/module_path.h"
+#include "afx/module_directory.h"
 #include "afx/wnd.h"
 
 namespace {
@@ -33,17 +35,23 @@ void CWinApp::SetModule(HINSTANCE instance) {
   m_hInstance = instance;
   char path[MAX_PATH] = {};
   ::GetModuleFileNameA(instance, path, MAX_PATH);
-  std::string name = path;
-  const size_t slash = name.find_last_of("\\/:");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  const size_t dot = name.find_last_of('.');
-  if (dot != std::string::npos) name.erase(dot);
+  // Split as GetModuleDirectory does: "電源ソフト.exe" is not cut at the
+  // second byte of ソ.
+  const std::string name = SplitModulePath(path, IsAnsiLeadByte).baseName;
   m_appName = name;
   m_profileName = name + ".INI";
 }
 
 UINT CWinApp::GetProfileIntA(const char* section, const char* entry, int defaultValue) {
   return ::GetPrivateProfileIntA(section, entry, defaultValue, m_profileName.c_str());
+}
+
+std::string CWinApp::GetProfileStringA(const char* section, const char* entry, const char* defaultValue) {
+  // Longer than any number: a longer text is cut, and a cut text is no number.
+  char text[64] = {};
+  const DWORD length =
+      ::GetPrivateProfileStringA(section, entry, defaultValue, text, sizeof(text), m_profileName.c_str());
+  return std::string(text, length + 1 < sizeof(text) ? length : 0);
 }
 
 BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value) {

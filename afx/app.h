@@ -25,6 +25,9 @@ class CWinApp {
   virtual int Run();
 
   UINT GetProfileIntA(const char* section, const char* entry, int defaultValue);
+  // The entry's text without surrounding blanks; `defaultValue` when missing,
+  // empty when longer than 62 characters (the profile holds numbers only).
+  std::string GetProfileStringA(const char* section, const char* entry, const char* defaultValue);
   BOOL WriteProfileInt(const char* section, const char* entry, int value);
 
   // Fills in the names from the executable's path; called by WinMain.

@@ -2,13 +2,12 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include "afx/core/module_path.h"
+
+bool IsAnsiLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
 std::string GetModuleDirectory() {
   char path[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  char drive[_MAX_DRIVE] = {};
-  char dir[_MAX_DIR] = {};
-  _splitpath(path, drive, dir, nullptr, nullptr);
-  return std::string(drive) + dir;
+  return SplitModulePath(path, IsAnsiLeadByte).directory;
 }

@@ -7,6 +7,7 @@
 #include "app/core/schedule.h"
 #include "app/dpi_pictures.h"
 #include "app/power_action.h"
+#include "app/shared_fire.h"
 #include "res/resource.h"
 
 #ifdef VARO_TEST_HOOKS
@@ -16,7 +17,9 @@
 namespace {
 
 constexpr UINT_PTR kCountdownTimerId = 123;
-constexpr UINT kCountdownPeriodMs = 1000;
+// Several readings a second: each number shows as soon as its second has
+// passed, however the timer's messages fall.
+constexpr UINT kCountdownPeriodMs = 250;
 constexpr std::int32_t kCountdownSeconds = 30;
 // Posted to itself once shown: the foreground can only be asked for then.
 constexpr UINT WM_BRING_TO_FRONT = WM_APP + 0x31;
@@ -55,6 +58,7 @@ BEGIN_MESSAGE_MAP(CCountdownDlg, CDialog)
   ON_MESSAGE(WM_ENDSESSION, OnEndSession)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
   ON_MESSAGE(WM_WINDOWPOSCHANGED, OnWindowPosChanged)
+  ON_MESSAGE(WM_POWERBROADCAST, OnPowerBroadcast)
 END_MESSAGE_MAP()
 
 namespace {
@@ -90,6 +94,8 @@ BOOL CCountdownDlg::OnInitDialog() {
 
 std::int32_t CCountdownDlg::StartCount() const { return CountdownStart(); }
 
+std::uint32_t CCountdownDlg::NowMs() const { return ::GetTickCount(); }
+
 std::uint32_t CCountdownDlg::CallPowerAction() { return RequestPowerAction(m_action, m_force); }
 
 LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
@@ -99,6 +105,7 @@ LRESULT CCountdownDlg::OnBringToFront(WPARAM, LPARAM) {
   // Shown here rather than once the dialog's loop is idle, with ShowWindow:
   // a window shown by SetWindowPos gets no WM_SHOWWINDOW.
   if (!::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOW);
+  if (!m_clock) m_clock.emplace(m_remaining, NowMs());
   SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ::SetForegroundWindow(m_hWnd);
   if (::GetForegroundWindow() != m_hWnd) {
@@ -122,7 +129,22 @@ void CCountdownDlg::OnTimer(UINT_PTR id) {
     Stop(IDCANCEL);
     return;
   }
-  --m_remaining;
+  if (m_shared != nullptr && m_shared->IsCancelled()) {
+    // Cancelled in another session's copy.
+    m_endedElsewhere = true;
+    Stop(IDCANCEL);
+    return;
+  }
+  if (!m_clock) {
+    // Counted from the moment the window shows, whichever comes first.
+    if (::IsWindowVisible(m_hWnd)) m_clock.emplace(m_remaining, NowMs());
+    return;
+  }
+  // Counted in time seen awake, not in messages: a forged or early WM_TIMER
+  // does not bring zero sooner.
+  const std::int32_t left = m_clock->Advance(NowMs());
+  if (left == m_remaining) return;
+  m_remaining = left;
   char text[16];
   std::snprintf(text, sizeof text, "%d ", static_cast<int>(m_remaining));
   m_count.SetWindowText(text);
@@ -160,8 +182,30 @@ LRESULT CCountdownDlg::OnCloseRequest(WPARAM, LPARAM) {
 LRESULT CCountdownDlg::OnEndSession(WPARAM ending, LPARAM) {
   // The session is ending already: a count reaching 0 now would turn the
   // user's own shutdown into a forced power-off or restart.
-  if (ending) Stop(IDCANCEL);
+  if (ending) {
+    m_endedElsewhere = true;  // not the user's cancel: other sessions go on
+    Stop(IDCANCEL);
+  }
   return 0;
+}
+
+// Sleep ends the countdown rather than pausing it. A user who closed the lid
+// during the count meant the PC to go down, and it did; on waking, the user
+// comes back to the sign-in screen, where a countdown on the desktop behind
+// it cannot be seen, and 30 s are soon gone while typing a password. Any
+// resume message ends it too, for a sleep that was not announced.
+LRESULT CCountdownDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
+  switch (event) {
+    case PBT_APMSUSPEND:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMECRITICAL:
+    case PBT_APMRESUMEAUTOMATIC:
+      Stop(IDCANCEL);
+      break;
+    default:
+      break;
+  }
+  return TRUE;
 }
 
 LRESULT CCountdownDlg::OnShowWindow(WPARAM show, LPARAM status) {
@@ -185,6 +229,13 @@ void CCountdownDlg::DoPowerAction() {
     Stop(IDCANCEL);
     return;
   }
+  // Another session's copy acts, or some copy was cancelled: not this one.
+  if (m_shared != nullptr && !m_shared->Claim()) {
+    m_endedElsewhere = true;
+    Stop(IDCANCEL);
+    return;
+  }
+  m_powerStepRan = true;
   m_powerError = CallPowerAction();
   if (m_powerError != 0) {
     // Hiding the timer window now would look like a PC on its way down.

@@ -5,9 +5,13 @@
 // counts no more from that moment: its modal loop may return much later,
 // when an inner one (a message box, the remote power-on window) ends.
 #include <cstdint>
+#include <optional>
 
 #include "afx/controls.h"
 #include "afx/dialog.h"
+#include "app/core/countdown_clock.h"
+
+class SharedFire;
 
 class CCountdownDlg : public CDialog {
  public:
@@ -18,6 +22,9 @@ class CCountdownDlg : public CDialog {
   std::uint32_t m_action = 0;     // PowerAction bits; set before DoModal
   std::int32_t m_force = 1;       // add the force flag to the exit call
   std::uint32_t m_powerError = 0;  // after DoModal: the error of a refused exit call
+  SharedFire* m_shared = nullptr;  // the decision shared with other sessions, if any; set before DoModal
+  bool m_powerStepRan = false;     // after DoModal: this copy asked the system for the action
+  bool m_endedElsewhere = false;   // after DoModal: another copy cancelled or acts, or the session ended
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -32,11 +39,15 @@ class CCountdownDlg : public CDialog {
   LRESULT OnEndSession(WPARAM ending, LPARAM);
   LRESULT OnShowWindow(WPARAM show, LPARAM status);
   LRESULT OnWindowPosChanged(WPARAM, LPARAM pos);
+  // Sleep ends the countdown: see OnPowerBroadcast in the source.
+  LRESULT OnPowerBroadcast(WPARAM event, LPARAM);
 
   // Seams for the test programs: the first number shown, and the system's
   // power step (answers 0 or the error of the refusal).
   virtual std::int32_t StartCount() const;
   virtual std::uint32_t CallPowerAction();
+  // The system's millisecond tick count, which the count is measured in.
+  virtual std::uint32_t NowMs() const;
 
   DECLARE_MESSAGE_MAP()
 
@@ -54,4 +65,5 @@ class CCountdownDlg : public CDialog {
   CWnd* m_pParent;
   CStatic m_icon;   // the action's icon
   CStatic m_count;  // seconds left
+  std::optional<CountdownClock> m_clock;  // from the moment the window shows
 };

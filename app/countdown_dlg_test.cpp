@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <ostream>
@@ -26,6 +27,10 @@ const char kCaptionUtf8[] = "Varo\u3000電源タイマ\u3000Program";
 
 // Counts from `start` and answers the power step with `refusal` instead of
 // asking the system.
+// How far the seam countdowns' tick count is ahead of the system's:
+// SendLateTicks moves it on.
+std::atomic<std::uint32_t> g_seamAheadMs{0};
+
 class SeamCountdown : public CCountdownDlg {
  public:
   explicit SeamCountdown(CWnd* parent, std::uint32_t refusal = 0, std::int32_t start = 30)
@@ -35,6 +40,7 @@ class SeamCountdown : public CCountdownDlg {
  protected:
   std::int32_t StartCount() const override { return m_start; }
   std::uint32_t CallPowerAction() override { return ++powerCalls, m_refusal; }
+  std::uint32_t NowMs() const override { return ::GetTickCount() + g_seamAheadMs; }
 
  private:
   std::uint32_t m_refusal;
@@ -57,9 +63,14 @@ constexpr UINT_PTR kCountdownTimerId = 123;
 
 // Ticks of the countdown's timer that reach the window after its end, as
 // ones already queued do. Sent, so each is handled before the next.
+// Ticks a second apart on the seam clock, after one that starts the count
+// if the window's own start has not come yet. The countdown counts time, not
+// messages: only these may count a second each.
 void SendLateTicks(HWND hwnd, int count = 3) {
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutA(hwnd, WM_TIMER, kCountdownTimerId, 0, SMTO_NORMAL, 10000, &ignored);
   for (int i = 0; i < count; ++i) {
-    DWORD_PTR ignored = 0;
+    g_seamAheadMs += 1000;
     ::SendMessageTimeoutA(hwnd, WM_TIMER, kCountdownTimerId, 0, SMTO_NORMAL, 10000, &ignored);
   }
 }

@@ -3,16 +3,21 @@
 #include <shlwapi.h>
 
 #include <iterator>
+#include <optional>
 
 #include "afx/app.h"
 #include "afx/ddx.h"
 #include "app/about_dlg.h"
+#include "app/accessible_name.h"
 #include "app/app_profile.h"
 #include "app/clock.h"
 #include "app/countdown_dlg.h"
 #include "app/dpi_pictures.h"
 #include "app/help_launcher.h"
 #include "app/power_action.h"
+#include "app/schedule_messages.h"
+#include "app/shared_fire.h"
+#include "app/core/exit_flags.h"
 #include "afx/module_directory.h"
 #include "banner/banner_fetch.h"
 #include "remote/remote_power_dlg.h"
@@ -50,6 +55,8 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_COMMAND(ID_TRAY_HELP, OnHelpCommand)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
   ON_MESSAGE(WM_ENDSESSION, OnEndSession)
+  ON_MESSAGE(WM_TIMECHANGE, OnSystemTimeChange)
+  ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CTimerDlg::CTimerDlg(CWnd* parent)
@@ -82,6 +89,12 @@ BOOL CTimerDlg::OnInitDialog() {
 
   AppProfile profile(AfxGetApp());
   m_schedule = LoadSchedule(profile);
+
+  // 24-hour with seconds whatever the user's time format: a format without
+  // seconds would store the ones the picker happened to be filled with.
+  ::SendMessageA(GetDlgItem(IDC_TIMEPICKER), DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm:ss"));
+  SetAccessibleName(GetDlgItem(IDC_TIMEPICKER), IDS_NAME_TIMEPICKER);
+  SetAccessibleName(m_dayList.m_hWnd, IDS_NAME_DAYLIST);
 
   for (UINT id = IDS_EVERYDAY; id < IDS_EVERYDAY + 8; ++id) m_dayList.AddString(AfxLoadString(id).c_str());
   m_dayList.SetCurSel(m_schedule.day);  // outside 0..7 leaves no selection
@@ -136,7 +149,7 @@ void CTimerDlg::SetPickerTime(const TimeOfDay& time) {
 
 void CTimerDlg::ArmTick() {
   SetTimer(IDT_SCHEDULE, kTickPeriodMs);
-  m_tick.Arm(ReadLocalClock());
+  m_tick.Arm(ReadLocalClock(), ::GetTickCount());
 }
 
 void CTimerDlg::DisarmTick() {
@@ -157,12 +170,18 @@ void CTimerDlg::OnOK() {
   input.second = picked.wSecond;
   input.daySelection = m_dayList.GetCurSel();
 
-  ::EnableWindow(GetDlgItem(IDOK), FALSE);
   AppProfile profile(AfxGetApp());
-  if (ApplySchedule(m_schedule, input, profile)) {
+  const ApplyOutcome outcome = ApplySchedule(m_schedule, input, profile);
+  if (outcome.arm) {
     ArmTick();
   } else {
     DisarmTick();
+  }
+  if (outcome.saved) {
+    ::EnableWindow(GetDlgItem(IDOK), FALSE);
+  } else {
+    // Apply stays enabled and the window keeps the user's choice: a retry is one click.
+    ShowScheduleNotSaved(input.timerBoxChecked, profile.LastError());
   }
 }
 
@@ -210,19 +229,46 @@ void CTimerDlg::OnActionClicked() {
 }
 
 void CTimerDlg::OnTimer(UINT_PTR id) {
-  if (id == IDT_SCHEDULE && m_tick.OnTick(m_schedule, ReadLocalClock())) {
+  if (id == IDT_SCHEDULE && m_tick.OnTick(m_schedule, ReadLocalClock(), ::GetTickCount())) {
     KillTimer(IDT_SCHEDULE);
     RunCountdown();
   }
   CWnd::OnTimer(id);
 }
 
+void CTimerDlg::OnDestroy() {
+  ClearAccessibleName(GetDlgItem(IDC_TIMEPICKER));
+  ClearAccessibleName(m_dayList.m_hWnd);
+  CWnd::OnDestroy();
+}
+
+LRESULT CTimerDlg::OnSystemTimeChange(WPARAM, LPARAM) {
+  if (m_tick.OnClockChanged(m_schedule, ReadLocalClock(), ::GetTickCount())) {
+    KillTimer(IDT_SCHEDULE);
+    RunCountdown();
+  }
+  return 0;
+}
+
 void CTimerDlg::RunCountdown() {
   CCountdownDlg countdown(this);
   countdown.m_action = m_schedule.action;
+  // Copies in other sessions fire for the same second: power off and restart
+  // are decided once for all of them.
+  std::int32_t force = 1;
+  std::optional<SharedFire> shared;
+  if (SharesFire(ExitFlagsFor(m_schedule.action, force, true))) {
+    shared.emplace(SharedFireKey(m_tick.FiredSecond()));
+    countdown.m_shared = &*shared;
+  }
   m_pCountdown = &countdown;
   countdown.DoModal();
   m_pCountdown = nullptr;
+  // Cancelled here by the user, or ended by sleep: the other copies stop too.
+  // Exit and the session's end only end this copy's count.
+  const CWinApp* app = AfxGetApp();
+  const bool exiting = app != nullptr && app->IsExiting();
+  if (shared && !countdown.m_powerStepRan && !countdown.m_endedElsewhere && !exiting) shared->Cancel();
   if (countdown.m_powerError != 0) {
     // Its owner may be hidden in the tray and the program in the background:
     // in front of everything, or it would wait unseen with the window disabled.

@@ -45,6 +45,10 @@ class CTimerDlg : public CDialog {
   LRESULT OnTrayNotify(WPARAM wp, LPARAM lp);
   // The session ends: nothing may count down to a power action any more.
   LRESULT OnEndSession(WPARAM ending, LPARAM lp);
+  // The clock or the time zone was changed: the schedule tick counts from
+  // the new reading.
+  LRESULT OnSystemTimeChange(WPARAM, LPARAM);
+  void OnDestroy();
 
   DECLARE_MESSAGE_MAP()
 

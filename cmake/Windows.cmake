@@ -19,7 +19,7 @@ file(GLOB afx_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/afx/*.cpp)
 list(FILTER afx_sources EXCLUDE REGEX "(winmain|_test)\\.cpp$")
 add_library(afx STATIC ${afx_sources})
 target_include_directories(afx PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(afx PUBLIC comctl32 shlwapi)
+target_link_libraries(afx PUBLIC varocore comctl32 shlwapi)
 
 # Program sources: the Win32 code of every subsystem. Files named *_test.cpp
 # belong to the test programs, not to the product.

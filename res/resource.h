@@ -35,6 +35,10 @@
 #define IDS_LIST_BACKUP_FAILED 125  // %lu: the system's error, %s: the backup's path
 #define IDS_LIST_LEFT_ASIDE 126     // %lu: the system's error, %s: where the old list is
 #define IDS_LIST_RECOVERED 127      // %s: where the list was found
+#define IDS_SCHEDULE_NOT_SAVED 140      // %lu: the system's error, %s: the profile's path
+#define IDS_SCHEDULE_OFF_NOT_SAVED 141  // %lu: the system's error, %s: the profile's path
+#define IDS_NAME_TIMEPICKER 142         // accessible names of the controls without a label
+#define IDS_NAME_DAYLIST 143
 
 // Timer dialog controls.
 #define IDC_DAYLIST 1000

@@ -1,5 +1,9 @@
 #include "app/core/schedule.h"
 
+#include <optional>
+
+#include "app/core/profile_number.h"
+
 const char kScheduleSection[] = "SOUND";
 
 TimeOfDay MakeTimeOfDay(int hour, int minute, int second) {
@@ -9,15 +13,28 @@ TimeOfDay MakeTimeOfDay(int hour, int minute, int second) {
   return TimeOfDay{hour, minute, second};
 }
 
+namespace {
+
+std::optional<std::int32_t> ReadNumber(ProfileStore& profile, const char* entry) {
+  return ParseProfileNumber(profile.GetText(kScheduleSection, entry));
+}
+
+}  // namespace
+
 ScheduleSettings LoadSchedule(ProfileStore& profile) {
+  const std::optional<std::int32_t> start = ReadNumber(profile, "DWSTART");
+  const std::optional<std::int32_t> action = ReadNumber(profile, "DWACTION");
+  const std::optional<std::int32_t> hour = ReadNumber(profile, "DWHOUR");
+  const std::optional<std::int32_t> minute = ReadNumber(profile, "DWMIN");
+  const std::optional<std::int32_t> second = ReadNumber(profile, "DWSEC");
+  const std::optional<std::int32_t> day = ReadNumber(profile, "DWDAY");
   ScheduleSettings s;
-  s.enabled = profile.GetInt(kScheduleSection, "DWSTART", 0);
-  s.action = static_cast<std::uint32_t>(profile.GetInt(kScheduleSection, "DWACTION", 0));
-  const int hour = profile.GetInt(kScheduleSection, "DWHOUR", 0);
-  const int minute = profile.GetInt(kScheduleSection, "DWMIN", 0);
-  const int second = profile.GetInt(kScheduleSection, "DWSEC", 0);
-  s.timeOfDay = MakeTimeOfDay(hour, minute, second);
-  s.day = profile.GetInt(kScheduleSection, "DWDAY", 0);
+  s.action = static_cast<std::uint32_t>(action.value_or(0));
+  s.timeOfDay = MakeTimeOfDay(hour.value_or(-1), minute.value_or(-1), second.value_or(-1));
+  s.day = day.value_or(0);
+  // What an interrupted or failed Apply leaves, or a hand edit, arms nothing.
+  const bool whole = action && day && s.timeOfDay.IsValid();
+  s.enabled = whole ? start.value_or(0) : 0;
   return s;
 }
 
@@ -28,11 +45,10 @@ int ShownAction(std::uint32_t action) {
   return kRadioPowerOff;
 }
 
-bool ApplySchedule(ScheduleSettings& s, const ApplyInput& in, ProfileStore& profile) {
+ApplyOutcome ApplySchedule(ScheduleSettings& s, const ApplyInput& in, ProfileStore& profile) {
   if (!in.timerBoxChecked) {
     s.enabled = 0;
-    profile.WriteInt(kScheduleSection, "DWSTART", 0);
-    return false;
+    return ApplyOutcome{false, profile.WriteInt(kScheduleSection, "DWSTART", 0)};
   }
   // Bits 8 to 15 of the stored action survive an Apply; the rest is rebuilt.
   s.action &= 0xFF00u;
@@ -45,14 +61,22 @@ bool ApplySchedule(ScheduleSettings& s, const ApplyInput& in, ProfileStore& prof
   }
   s.timeOfDay = MakeTimeOfDay(in.hour, in.minute, in.second);
   s.day = in.daySelection;
+  s.enabled = 0;
+  const struct {
+    const char* entry;
+    int value;
+  } writes[] = {{"DWSTART", 0},
+                {"DWACTION", static_cast<int>(s.action)},
+                {"DWHOUR", s.timeOfDay.hour},
+                {"DWMIN", s.timeOfDay.minute},
+                {"DWSEC", s.timeOfDay.second},
+                {"DWDAY", s.day},
+                {"DWSTART", 1}};
+  for (const auto& w : writes) {
+    if (!profile.WriteInt(kScheduleSection, w.entry, w.value)) return ApplyOutcome{false, false};
+  }
   s.enabled = 1;
-  profile.WriteInt(kScheduleSection, "DWSTART", 1);
-  profile.WriteInt(kScheduleSection, "DWACTION", static_cast<int>(s.action));
-  profile.WriteInt(kScheduleSection, "DWHOUR", s.timeOfDay.hour);
-  profile.WriteInt(kScheduleSection, "DWMIN", s.timeOfDay.minute);
-  profile.WriteInt(kScheduleSection, "DWSEC", s.timeOfDay.second);
-  profile.WriteInt(kScheduleSection, "DWDAY", s.day);
-  return true;
+  return ApplyOutcome{true, true};
 }
 
 bool IsScheduleDue(const ScheduleSettings& s, const ClockReading& now) {

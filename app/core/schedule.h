@@ -44,6 +44,10 @@ struct ScheduleSettings {
 
 extern const char kScheduleSection[];  // "SOUND"
 
+// Reads the schedule. A profile that says "on" arms only when it holds the
+// whole schedule: an action, a valid hour, minute and second and a day, each
+// a number (ParseProfileNumber). Otherwise `enabled` is 0, and a time that is
+// missing or no time at all stays invalid: no entry reads as midnight.
 ScheduleSettings LoadSchedule(ProfileStore& profile);
 
 // The radio button to check for a stored action: the first of 0x10, 0x20,
@@ -60,8 +64,16 @@ struct ApplyInput {
   int daySelection = -1;                 // the day list's index, -1 when none
 };
 
-// Updates the record, writes the profile and answers whether the one-second
-// tick is to be armed.
-bool ApplySchedule(ScheduleSettings& schedule, const ApplyInput& input, ProfileStore& profile);
+struct ApplyOutcome {
+  bool arm = false;    // the one-second tick is to run
+  bool saved = false;  // every write succeeded
+};
+
+// Updates the record and writes the profile. With the box checked, "DWSTART"
+// is set to 0 before the other entries change and to 1 only after all of them
+// were written, so that a profile which says "on" always holds one whole
+// schedule. Writing stops at the first failure; the schedule is then not
+// armed (with the box unchecked it never is).
+ApplyOutcome ApplySchedule(ScheduleSettings& schedule, const ApplyInput& input, ProfileStore& profile);
 
 bool IsScheduleDue(const ScheduleSettings& schedule, const ClockReading& now);

@@ -45,22 +45,53 @@ ClockReading FromLinearSeconds(std::int64_t seconds) {
   return r;
 }
 
-void ScheduleTick::Arm(const ClockReading& now) {
+void ScheduleTick::Arm(const ClockReading& now, std::uint32_t tickMs) {
   m_armed = true;
   m_previous = ToLinearSeconds(now);
+  m_previousTickMs = tickMs;
 }
 
-bool ScheduleTick::OnTick(const ScheduleSettings& schedule, const ClockReading& now) {
+namespace {
+
+// Whole-second readings of a steady clock differ from the elapsed time by
+// less than a second; a little more allows for the tick count's granularity.
+constexpr std::int64_t kReadingSlackMs = 1000 + 100;
+
+}  // namespace
+
+bool ScheduleTick::OnTick(const ScheduleSettings& schedule, const ClockReading& now, std::uint32_t tickMs) {
   if (!m_armed) return false;
   const std::int64_t current = ToLinearSeconds(now);
   const std::int64_t gap = current - m_previous;
+  // Unsigned: the count wraps after 49.7 days, and the difference stays right.
+  const std::int64_t elapsedMs = static_cast<std::uint32_t>(tickMs - m_previousTickMs);
+  const bool steady = gap >= 0 && gap * 1000 <= elapsedMs + kReadingSlackMs && gap * 1000 >= elapsedMs - kReadingSlackMs;
+  // The seconds before this reading that the clock really passed through.
+  std::int64_t skipped = steady ? gap - 1 : (elapsedMs + 500) / 1000 - 1;
+  if (skipped >= kMaxCatchUpSeconds) skipped = 0;  // a long stall: sleep or a hang
+  std::int64_t first = current - skipped;
+  if (gap > 0 && first <= m_previous) first = m_previous + 1;
   bool due = false;
-  if (gap > 1 && gap <= kMaxCatchUpSeconds) {
-    for (std::int64_t t = m_previous + 1; t < current && !due; ++t)
-      due = IsScheduleDue(schedule, FromLinearSeconds(t));
+  for (std::int64_t t = first; t < current && !due; ++t) {
+    due = IsScheduleDue(schedule, FromLinearSeconds(t));
+    if (due) m_fired = t;
   }
-  if (!due) due = IsScheduleDue(schedule, now);
+  if (!due && IsScheduleDue(schedule, now)) {
+    due = true;
+    m_fired = current;
+  }
   m_previous = current;
+  m_previousTickMs = tickMs;
   if (due) m_armed = false;
   return due;
+}
+
+bool ScheduleTick::OnClockChanged(const ScheduleSettings& schedule, const ClockReading& now, std::uint32_t tickMs) {
+  if (!m_armed) return false;
+  m_previous = ToLinearSeconds(now);
+  m_previousTickMs = tickMs;
+  if (!IsScheduleDue(schedule, now)) return false;
+  m_armed = false;
+  m_fired = m_previous;
+  return true;
 }

@@ -64,6 +64,26 @@ class StartUp(AppTestCase):
         self.start_app()
         self.wait_timer_window()
         self.assertEqual(self.driver("cursel", TIMER, DAYLIST)[1], "-1")
+        self.assert_nothing_armed()
+
+    def assert_nothing_armed(self):
+        """The window as an unset timer shows it: box unchecked, picker and day
+        list disabled, Apply disabled, and the profile as it was."""
+        before = self.prefix.read_ini()
+        self.assertEqual(self.item(TIMER, TIMERON)["checked"], "0")
+        self.assertEqual(self.item(TIMER, PICKER)["enabled"], "0")
+        self.assertEqual(self.item(TIMER, DAYLIST)["enabled"], "0")
+        self.assertEqual(self.item(TIMER, IDOK)["enabled"], "0")
+        self.assertEqual(self.prefix.read_ini(), before)
+
+    def test_on_profile_with_time_that_is_no_number_arms_nothing(self):
+        # Read as numbers the old way, "abc" and a value that wraps were both 0:
+        # an "on" profile armed 23:00:00 every day.
+        self.prefix.write_ini("SOUND", {"DWSTART": "1", "DWACTION": "16", "DWHOUR": "23",
+                                        "DWMIN": "abc", "DWSEC": "4294967296", "DWDAY": "0"})
+        self.start_app()
+        self.wait_timer_window()
+        self.assert_nothing_armed()
 
 
 class ApplyButton(AppTestCase):
@@ -153,6 +173,20 @@ class TickWatcher(AppTestCase):
         self.wait_until(lambda: self.schedule_calls("KillTimer"), timeout=max(due + 20 - time.time(), 1.0),
                         interval=0.1, message="the schedule to fire")
         return self.schedule_calls("KillTimer")[0]
+
+
+class HalfWrittenProfile(TickWatcher):
+    def test_profile_holding_only_dwstart_arms_nothing(self):
+        # What an Apply stopped after its first write left: no tick at all,
+        # not a power-off at 00:00:00 every day.
+        self.prefix.write_ini("SOUND", {"DWSTART": 1})
+        self.start_traced()
+        self.assertEqual(self.item(TIMER, TIMERON)["checked"], "0")
+        self.assertEqual(self.item(TIMER, PICKER)["enabled"], "0")
+        # The tick is armed before the window first shows, so by now its
+        # SetTimer would be in the trace.
+        self.assertEqual(self.schedule_calls("SetTimer"), [])
+        self.assertEqual(self.prefix.read_ini()["SOUND"], {"DWSTART": "1"})
 
 
 class ScheduleFires(TickWatcher):

@@ -1,0 +1,101 @@
+#include "app/shared_fire.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "app/core/exit_flags.h"
+
+namespace {
+
+constexpr DWORD kSharedRights = SYNCHRONIZE | EVENT_MODIFY_STATE | MUTEX_MODIFY_STATE;
+
+// Everyone may wait on, set and take the objects, nothing more: the copies of
+// other users open them too. Systems without security ignore it.
+class SharedAccess {
+ public:
+  SharedAccess() {
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    if (!::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &m_everyone)) return;
+    const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(m_everyone);
+    m_acl.resize((aclSize + sizeof(DWORD) - 1) / sizeof(DWORD));
+    ACL* acl = reinterpret_cast<ACL*>(m_acl.data());
+    if (::InitializeAcl(acl, aclSize, ACL_REVISION) && ::AddAccessAllowedAce(acl, ACL_REVISION, kSharedRights, m_everyone) &&
+        ::InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+        ::SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE)) {
+      m_attributes = {sizeof(SECURITY_ATTRIBUTES), &m_descriptor, FALSE};
+      m_ready = true;
+    }
+  }
+  ~SharedAccess() {
+    if (m_everyone) ::FreeSid(m_everyone);
+  }
+  SharedAccess(const SharedAccess&) = delete;
+  SharedAccess& operator=(const SharedAccess&) = delete;
+  SECURITY_ATTRIBUTES* attributes() { return m_ready ? &m_attributes : nullptr; }
+
+ private:
+  PSID m_everyone = nullptr;
+  std::vector<DWORD> m_acl;  // an access list is DWORD-aligned
+  SECURITY_DESCRIPTOR m_descriptor = {};
+  SECURITY_ATTRIBUTES m_attributes = {};
+  bool m_ready = false;
+};
+
+// Creates the object, or opens the one another user's copy created (whose
+// access list lets this copy wait and signal, but not take all access). A
+// system without the shared namespace gets the name without its prefix.
+template <typename Create, typename Open>
+HANDLE CreateOrOpen(const std::string& name, Create create, Open open) {
+  SharedAccess access;
+  HANDLE handle = create(access.attributes(), name.c_str());
+  if (handle == nullptr && ::GetLastError() == ERROR_ACCESS_DENIED) handle = open(name.c_str());
+  if (handle == nullptr) {
+    const std::string local = name.substr(name.find('\\') + 1);
+    handle = create(access.attributes(), local.c_str());
+    if (handle == nullptr && ::GetLastError() == ERROR_ACCESS_DENIED) handle = open(local.c_str());
+  }
+  return handle;
+}
+
+}  // namespace
+
+std::string SharedFire::CancelEventName(const std::string& key) { return "Global\\VaroTimer.Cancel." + key; }
+
+std::string SharedFire::ClaimMutexName(const std::string& key) { return "Global\\VaroTimer.Claim." + key; }
+
+SharedFire::SharedFire(const std::string& key) {
+  m_cancelled.reset(CreateOrOpen(
+      CancelEventName(key), [](SECURITY_ATTRIBUTES* sa, const char* n) { return ::CreateEventA(sa, TRUE, FALSE, n); },
+      [](const char* n) { return ::OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, n); }));
+  m_claim.reset(CreateOrOpen(
+      ClaimMutexName(key), [](SECURITY_ATTRIBUTES* sa, const char* n) { return ::CreateMutexA(sa, FALSE, n); },
+      [](const char* n) { return ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, n); }));
+}
+
+bool SharedFire::IsCancelled() const {
+  return m_cancelled && ::WaitForSingleObject(m_cancelled.get(), 0) == WAIT_OBJECT_0;
+}
+
+void SharedFire::Cancel() {
+  if (m_cancelled) ::SetEvent(m_cancelled.get());
+}
+
+bool SharedFire::Claim() {
+  if (m_claimed) return true;
+  if (IsCancelled()) return false;
+  // Without the mutex nothing can be shared: this copy decides alone.
+  if (!m_claim) return true;
+  // An abandoned mutex means the copy that held it ended, perhaps after
+  // acting: that is no claim for this one.
+  if (::WaitForSingleObject(m_claim.get(), 0) != WAIT_OBJECT_0) return false;
+  m_claimed = !IsCancelled();
+  return m_claimed;
+}
+
+bool SharesFire(std::uint32_t exitFlags) { return (exitFlags & (kExitShutdown | kExitReboot | kExitPowerOff)) != 0; }
+
+std::string SharedFireKey(std::int64_t scheduledSecond) {
+  char key[32];
+  std::snprintf(key, sizeof key, "%lld", static_cast<long long>(scheduledSecond));
+  return key;
+}
