@@ -24,10 +24,11 @@ class ClockedCountdown : public CCountdownDlg {
   ClockedCountdown() : CCountdownDlg(nullptr) { m_action = 0x10; }
   std::atomic<std::uint32_t> nowMs{1000};
   int powerCalls = 0;
+  std::uint32_t powerError = 0;  // what the system answers the power step
 
  protected:
   std::int32_t StartCount() const override { return 3; }
-  std::uint32_t CallPowerAction() override { return ++powerCalls, 0; }
+  std::uint32_t CallPowerAction() override { return ++powerCalls, powerError; }
   std::uint32_t NowMs() const override { return nowMs; }
 };
 
@@ -160,6 +161,118 @@ TEST(CountdownAwake, ACopyThatClaimedFirstActsAndThisOneDoesNot) {
             0);
   EXPECT_TRUE(first.m_powerStepRan);
   EXPECT_EQ(first.powerCalls, 1);
+}
+
+// Another session's copy that has claimed the action and still runs: it
+// gives the claim up when told to, as a copy the system refused does.
+class ClaimHolder {
+ public:
+  explicit ClaimHolder(const std::string& key)
+      : m_thread([this, key] {
+          SharedFire fire(key);
+          m_claimed = fire.Claim();
+          ::SetEvent(m_ready.get());
+          ::WaitForSingleObject(m_giveUp.get(), 30000);
+          fire.Release();
+          ::SetEvent(m_released.get());
+          ::WaitForSingleObject(m_end.get(), 30000);
+        }) {
+    ::WaitForSingleObject(m_ready.get(), 30000);
+  }
+  ~ClaimHolder() {
+    ::SetEvent(m_giveUp.get());
+    ::SetEvent(m_end.get());
+    m_thread.join();
+  }
+  bool claimed() const { return m_claimed; }
+  void GiveUp() {
+    ::SetEvent(m_giveUp.get());
+    ::WaitForSingleObject(m_released.get(), 30000);
+  }
+
+ private:
+  static HANDLE Event() { return ::CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+  KernelHandle m_ready{Event()}, m_giveUp{Event()}, m_released{Event()}, m_end{Event()};
+  std::atomic<bool> m_claimed{false};
+  std::thread m_thread;
+};
+
+TEST(CountdownAwake, AClaimHeldElsewhereIsWaitedForAndTakenWhenGivenUp) {
+  const std::string key = UniqueKey("countdown-held");
+  ClaimHolder other(key);
+  ASSERT_TRUE(other.claimed());
+  SharedFire mine(key);
+  ClockedCountdown dialog;
+  dialog.m_shared = &mine;
+  int callsWhileHeld = -1;
+  const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
+    Tick(hwnd);  // the count starts at the clock's 1000
+    dialog.nowMs += 3000;
+    Tick(hwnd);  // zero: the other copy holds the claim
+    dialog.nowMs += 1000;
+    Tick(hwnd);
+    callsWhileHeld = dialog.powerCalls;
+    other.GiveUp();  // refused there
+    dialog.nowMs += 250;
+    Tick(hwnd);
+  });
+  EXPECT_EQ(callsWhileHeld, 0);
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(dialog.m_powerStepRan);
+  EXPECT_EQ(dialog.powerCalls, 1);
+}
+
+TEST(CountdownAwake, AClaimHeldPastTheWaitLeavesTheActionToItsHolder) {
+  const std::string key = UniqueKey("countdown-kept");
+  ClaimHolder other(key);
+  ASSERT_TRUE(other.claimed());
+  SharedFire mine(key);
+  ClockedCountdown dialog;
+  dialog.m_shared = &mine;
+  const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
+    Tick(hwnd);  // the count starts at the clock's 1000
+    dialog.nowMs += 3000;
+    Tick(hwnd);  // zero: the other copy holds the claim
+    dialog.nowMs += 6000;
+    Tick(hwnd);  // it still does: it is carrying the action out
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_TRUE(dialog.m_endedElsewhere);
+  EXPECT_EQ(dialog.powerCalls, 0);
+}
+
+TEST(CountdownAwake, ARefusedPowerStepGivesTheClaimUpForAnotherSession) {
+  const std::string key = UniqueKey("countdown-refused");
+  SharedFire mine(key);
+  ClockedCountdown dialog;
+  dialog.m_shared = &mine;
+  dialog.powerError = ERROR_PRIVILEGE_NOT_HELD;
+  EXPECT_EQ(RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
+              Tick(hwnd);  // the count starts at the clock's 1000
+              dialog.nowMs += 3000;
+              Tick(hwnd);
+            }),
+            0);
+  EXPECT_EQ(dialog.powerCalls, 1);
+  EXPECT_EQ(dialog.m_powerError, static_cast<std::uint32_t>(ERROR_PRIVILEGE_NOT_HELD));
+  bool otherClaimed = false;
+  std::thread([&] { otherClaimed = SharedFire(key).Claim(); }).join();
+  EXPECT_TRUE(otherClaimed);
+}
+
+TEST(CountdownAwake, AnotherProgramsCloseEndsOnlyThisCopyTheUsersEndsAll) {
+  ClockedCountdown byProgram;
+  EXPECT_EQ(RunModalWatched(byProgram, AnsiFromUtf8(kCaptionUtf8),
+                            [&](HWND hwnd) { ::PostMessageA(hwnd, WM_CLOSE, 0, 0); }),
+            IDCANCEL);
+  EXPECT_TRUE(byProgram.m_endedElsewhere);  // taskkill: the other sessions go on
+
+  ClockedCountdown byUser;
+  EXPECT_EQ(RunModalWatched(byUser, AnsiFromUtf8(kCaptionUtf8),
+                            [&](HWND hwnd) { ::PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }),
+            IDCANCEL);
+  EXPECT_FALSE(byUser.m_endedElsewhere);  // Alt+F4: the user's cancel
+  EXPECT_EQ(byProgram.powerCalls + byUser.powerCalls, 0);
 }
 
 }  // namespace

@@ -21,6 +21,9 @@ constexpr UINT_PTR kCountdownTimerId = 123;
 // passed, however the timer's messages fall.
 constexpr UINT kCountdownPeriodMs = 250;
 constexpr std::int32_t kCountdownSeconds = 30;
+// How long a copy whose count reached 0 waits for another session's copy that
+// holds the claim: long enough for that copy's exit call to be answered.
+constexpr std::uint32_t kClaimWaitMs = 5000;
 // Posted to itself once shown: the foreground can only be asked for then.
 constexpr UINT WM_BRING_TO_FRONT = WM_APP + 0x31;
 // Flashes of the taskbar button while the window is not in front.
@@ -55,6 +58,7 @@ BEGIN_MESSAGE_MAP(CCountdownDlg, CDialog)
   ON_COMMAND(IDC_COUNTDOWN_CANCEL, OnCancelButton)
   ON_MESSAGE(WM_BRING_TO_FRONT, OnBringToFront)
   ON_MESSAGE(WM_CLOSE, OnCloseRequest)
+  ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
   ON_MESSAGE(WM_ENDSESSION, OnEndSession)
   ON_MESSAGE(WM_SHOWWINDOW, OnShowWindow)
   ON_MESSAGE(WM_WINDOWPOSCHANGED, OnWindowPosChanged)
@@ -135,6 +139,10 @@ void CCountdownDlg::OnTimer(UINT_PTR id) {
     Stop(IDCANCEL);
     return;
   }
+  if (m_claimWaitBegan) {
+    DoPowerAction();
+    return;
+  }
   if (!m_clock) {
     // Counted from the moment the window shows, whichever comes first.
     if (::IsWindowVisible(m_hWnd)) m_clock.emplace(m_remaining, NowMs());
@@ -172,9 +180,20 @@ void CCountdownDlg::OnOK() { Stop(IDOK); }
 
 void CCountdownDlg::OnCancel() { Stop(IDCANCEL); }
 
+LRESULT CCountdownDlg::OnSysCommand(WPARAM command, LPARAM) {
+  // The close box and Alt+F4 come this way: the user's own cancel.
+  if ((command & 0xFFF0) == SC_CLOSE) m_userClosing = true;
+  const LRESULT result = Default();
+  m_userClosing = false;
+  return result;
+}
+
 LRESULT CCountdownDlg::OnCloseRequest(WPARAM, LPARAM) {
-  // Alt+F4 or another program's close. Ended here, not through the IDCANCEL
-  // the dialog manager would post: that may wait behind an inner loop.
+  // Ended here, not through the IDCANCEL the dialog manager would post: that
+  // may wait behind an inner loop. Another program's close (taskkill asks
+  // every window of the program) ends this copy's count only; the copies in
+  // other sessions go on unless the user cancelled.
+  if (!m_userClosing) m_endedElsewhere = true;
   Stop(IDCANCEL);
   return 0;
 }
@@ -230,7 +249,17 @@ void CCountdownDlg::DoPowerAction() {
     return;
   }
   // Another session's copy acts, or some copy was cancelled: not this one.
+  // A copy that holds the claim and still runs may yet be refused the
+  // action and give it up: this one waits a little for that, ticking on.
   if (m_shared != nullptr && !m_shared->Claim()) {
+    if (!m_shared->IsCancelled() && !m_shared->HolderEnded()) {
+      if (!m_claimWaitBegan) m_claimWaitBegan = NowMs();
+      // Unsigned difference: right across the tick count's wrap.
+      if (NowMs() - *m_claimWaitBegan < kClaimWaitMs) {
+        SetTimer(kCountdownTimerId, kCountdownPeriodMs);
+        return;
+      }
+    }
     m_endedElsewhere = true;
     Stop(IDCANCEL);
     return;
@@ -238,6 +267,8 @@ void CCountdownDlg::DoPowerAction() {
   m_powerStepRan = true;
   m_powerError = CallPowerAction();
   if (m_powerError != 0) {
+    // Refused here: a copy in another session may be allowed the action.
+    if (m_shared != nullptr) m_shared->Release();
     // Hiding the timer window now would look like a PC on its way down.
     Stop(0);
     return;

@@ -24,7 +24,8 @@ class CCountdownDlg : public CDialog {
   std::uint32_t m_powerError = 0;  // after DoModal: the error of a refused exit call
   SharedFire* m_shared = nullptr;  // the decision shared with other sessions, if any; set before DoModal
   bool m_powerStepRan = false;     // after DoModal: this copy asked the system for the action
-  bool m_endedElsewhere = false;   // after DoModal: another copy cancelled or acts, or the session ended
+  bool m_endedElsewhere = false;   // after DoModal: another copy cancelled or acts, the session ended,
+                                   // or another program asked it to close
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -35,6 +36,7 @@ class CCountdownDlg : public CDialog {
   void OnTimer(UINT_PTR id);
   void OnCancelButton();
   LRESULT OnBringToFront(WPARAM, LPARAM);
+  LRESULT OnSysCommand(WPARAM command, LPARAM);
   LRESULT OnCloseRequest(WPARAM, LPARAM);
   LRESULT OnEndSession(WPARAM ending, LPARAM);
   LRESULT OnShowWindow(WPARAM show, LPARAM status);
@@ -62,6 +64,8 @@ class CCountdownDlg : public CDialog {
   void MarkEnded();
 
   bool m_ended = false;
+  bool m_userClosing = false;  // a close from the close box or Alt+F4 is on its way
+  std::optional<std::uint32_t> m_claimWaitBegan;  // at 0, waiting for a copy that holds the claim
   CWnd* m_pParent;
   CStatic m_icon;   // the action's icon
   CStatic m_count;  // seconds left

@@ -82,14 +82,28 @@ void SharedFire::Cancel() {
 
 bool SharedFire::Claim() {
   if (m_claimed) return true;
+  if (m_holderEnded) return false;
   if (IsCancelled()) return false;
   // Without the mutex nothing can be shared: this copy decides alone.
   if (!m_claim) return true;
-  // An abandoned mutex means the copy that held it ended, perhaps after
-  // acting: that is no claim for this one.
-  if (::WaitForSingleObject(m_claim.get(), 0) != WAIT_OBJECT_0) return false;
+  const DWORD waited = ::WaitForSingleObject(m_claim.get(), 0);
+  if (waited == WAIT_ABANDONED) {
+    // The copy that held it ended, perhaps after acting: that is no claim
+    // for this one. The mutex stays with this copy, unused, so that no
+    // third copy takes it either.
+    m_holderEnded = true;
+    return false;
+  }
+  if (waited != WAIT_OBJECT_0) return false;
   m_claimed = !IsCancelled();
+  if (!m_claimed) ::ReleaseMutex(m_claim.get());
   return m_claimed;
+}
+
+void SharedFire::Release() {
+  if (!m_claimed) return;
+  m_claimed = false;
+  if (m_claim) ::ReleaseMutex(m_claim.get());
 }
 
 bool SharesFire(std::uint32_t exitFlags) { return (exitFlags & (kExitShutdown | kExitReboot | kExitPowerOff)) != 0; }

@@ -22,9 +22,15 @@ class SharedFire {
   bool IsCancelled() const;
   // Tells every copy that the user cancelled.
   void Cancel();
-  // Answers true for exactly one copy, the first to ask, and only while
-  // nobody cancelled. The claim holds until this process ends.
+  // Answers true for exactly one copy at a time, and only while nobody
+  // cancelled. The claim holds until this process ends or Release.
   bool Claim();
+  // Gives the claim up: the system refused this copy the action, and a copy
+  // in another session may still be allowed it.
+  void Release();
+  // Whether the copy that held the claim ended without giving it up: it may
+  // have acted, so no other copy takes its place.
+  bool HolderEnded() const { return m_holderEnded; }
 
   // The object names for `key`, in the namespace shared by all sessions.
   static std::string CancelEventName(const std::string& key);
@@ -34,6 +40,7 @@ class SharedFire {
   KernelHandle m_cancelled;  // manual-reset event, set by a cancel
   KernelHandle m_claim;      // mutex, owned by the copy that acts
   bool m_claimed = false;
+  bool m_holderEnded = false;
 };
 
 // Whether an action with these exit flags is decided across sessions: power

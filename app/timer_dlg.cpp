@@ -56,6 +56,7 @@ BEGIN_MESSAGE_MAP(CTimerDlg, CDialog)
   ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
   ON_MESSAGE(WM_ENDSESSION, OnEndSession)
   ON_MESSAGE(WM_TIMECHANGE, OnSystemTimeChange)
+  ON_MESSAGE(WM_RUN_COUNTDOWN, OnRunCountdown)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -245,8 +246,15 @@ void CTimerDlg::OnDestroy() {
 LRESULT CTimerDlg::OnSystemTimeChange(WPARAM, LPARAM) {
   if (m_tick.OnClockChanged(m_schedule, ReadLocalClock(), ::GetTickCount())) {
     KillTimer(IDT_SCHEDULE);
-    RunCountdown();
+    // Not inside this message: it is sent, and the program that set the
+    // clock would wait the whole count for its answer.
+    PostMessage(WM_RUN_COUNTDOWN);
   }
+  return 0;
+}
+
+LRESULT CTimerDlg::OnRunCountdown(WPARAM, LPARAM) {
+  RunCountdown();
   return 0;
 }
 

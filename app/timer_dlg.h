@@ -12,6 +12,8 @@ class CRemotePowerDlg;
 
 // Callback message of the tray icon.
 constexpr UINT WM_TRAY_NOTIFY = 0x80F1;
+// Posted to itself: a fire found while answering a sent message.
+constexpr UINT WM_RUN_COUNTDOWN = WM_APP + 0x40;
 
 class CTimerDlg : public CDialog {
  public:
@@ -48,6 +50,7 @@ class CTimerDlg : public CDialog {
   // The clock or the time zone was changed: the schedule tick counts from
   // the new reading.
   LRESULT OnSystemTimeChange(WPARAM, LPARAM);
+  LRESULT OnRunCountdown(WPARAM, LPARAM);
   void OnDestroy();
 
   DECLARE_MESSAGE_MAP()

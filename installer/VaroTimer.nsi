@@ -133,8 +133,8 @@ Function ${un}CloseRunningCopy
     StrCpy $R5 258
     ${For} $R6 1 240
       Sleep 250
-      System::Call 'user32::IsWindow(p R0) i .R6'
-      ${If} $R6 = 0
+      System::Call 'user32::IsWindow(p R0) i .R9'
+      ${If} $R9 = 0
         StrCpy $R5 0
         Sleep 1000
         ${Break}

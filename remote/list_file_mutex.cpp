@@ -14,8 +14,10 @@ namespace {
 // Every session sees the Global namespace; the Local one is per session.
 const char kNamePrefix[] = "Global\\VaroTimer.ListFile.";
 // A save takes well under a second; far beyond that the other copy hangs,
-// and the check before the save still keeps what it saved.
-constexpr DWORD kWaitMs = 10000;
+// and the check before the save still keeps what it saved. The wait blocks
+// the window's thread, so it stays below the schedule tick's catch-up (5 s):
+// a scheduled second is never missed behind it.
+constexpr DWORD kWaitMs = 3000;
 
 class HeldMutex : public ListFileLock {
  public:
