@@ -207,8 +207,10 @@ TEST(CountdownAwake, AClaimHeldElsewhereIsWaitedForAndTakenWhenGivenUp) {
   int callsWhileHeld = -1;
   const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
     Tick(hwnd);  // the count starts at the clock's 1000
-    dialog.nowMs += 3000;
-    Tick(hwnd);  // zero: the other copy holds the claim
+    for (int i = 0; i < 2; ++i) {  // steps of over 2 s count as sleep
+      dialog.nowMs += 1500;
+      Tick(hwnd);
+    }  // zero: the other copy holds the claim
     dialog.nowMs += 1000;
     Tick(hwnd);
     callsWhileHeld = dialog.powerCalls;
@@ -231,10 +233,14 @@ TEST(CountdownAwake, AClaimHeldPastTheWaitLeavesTheActionToItsHolder) {
   dialog.m_shared = &mine;
   const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
     Tick(hwnd);  // the count starts at the clock's 1000
-    dialog.nowMs += 3000;
-    Tick(hwnd);  // zero: the other copy holds the claim
-    dialog.nowMs += 6000;
-    Tick(hwnd);  // it still does: it is carrying the action out
+    for (int i = 0; i < 2; ++i) {  // steps of over 2 s count as sleep
+      dialog.nowMs += 1500;
+      Tick(hwnd);
+    }  // zero: the other copy holds the claim
+    for (int i = 0; i < 4; ++i) {
+      dialog.nowMs += 1500;
+      Tick(hwnd);
+    }  // 6 s on, it still holds it: it is carrying the action out
   });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_TRUE(dialog.m_endedElsewhere);
@@ -249,8 +255,10 @@ TEST(CountdownAwake, ARefusedPowerStepGivesTheClaimUpForAnotherSession) {
   dialog.powerError = ERROR_PRIVILEGE_NOT_HELD;
   EXPECT_EQ(RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
               Tick(hwnd);  // the count starts at the clock's 1000
-              dialog.nowMs += 3000;
-              Tick(hwnd);
+              for (int i = 0; i < 2; ++i) {
+                dialog.nowMs += 1500;
+                Tick(hwnd);
+              }
             }),
             0);
   EXPECT_EQ(dialog.powerCalls, 1);
