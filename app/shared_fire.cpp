@@ -1,52 +1,22 @@
 #include "app/shared_fire.h"
 
 #include <cstdio>
-#include <vector>
 
+#include "afx/everyone_access.h"
 #include "app/core/exit_flags.h"
 
 namespace {
 
 constexpr DWORD kSharedRights = SYNCHRONIZE | EVENT_MODIFY_STATE | MUTEX_MODIFY_STATE;
 
-// Everyone may wait on, set and take the objects, nothing more: the copies of
-// other users open them too. Systems without security ignore it.
-class SharedAccess {
- public:
-  SharedAccess() {
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    if (!::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &m_everyone)) return;
-    const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(m_everyone);
-    m_acl.resize((aclSize + sizeof(DWORD) - 1) / sizeof(DWORD));
-    ACL* acl = reinterpret_cast<ACL*>(m_acl.data());
-    if (::InitializeAcl(acl, aclSize, ACL_REVISION) && ::AddAccessAllowedAce(acl, ACL_REVISION, kSharedRights, m_everyone) &&
-        ::InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-        ::SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE)) {
-      m_attributes = {sizeof(SECURITY_ATTRIBUTES), &m_descriptor, FALSE};
-      m_ready = true;
-    }
-  }
-  ~SharedAccess() {
-    if (m_everyone) ::FreeSid(m_everyone);
-  }
-  SharedAccess(const SharedAccess&) = delete;
-  SharedAccess& operator=(const SharedAccess&) = delete;
-  SECURITY_ATTRIBUTES* attributes() { return m_ready ? &m_attributes : nullptr; }
-
- private:
-  PSID m_everyone = nullptr;
-  std::vector<DWORD> m_acl;  // an access list is DWORD-aligned
-  SECURITY_DESCRIPTOR m_descriptor = {};
-  SECURITY_ATTRIBUTES m_attributes = {};
-  bool m_ready = false;
-};
-
 // Creates the object, or opens the one another user's copy created (whose
 // access list lets this copy wait and signal, but not take all access). A
 // system without the shared namespace gets the name without its prefix.
 template <typename Create, typename Open>
 HANDLE CreateOrOpen(const std::string& name, Create create, Open open) {
-  SharedAccess access;
+  // Everyone may wait on, set and take the objects: the copies of other
+  // users open them too.
+  EveryoneAccess access(kSharedRights);
   HANDLE handle = create(access.attributes(), name.c_str());
   if (handle == nullptr && ::GetLastError() == ERROR_ACCESS_DENIED) handle = open(name.c_str());
   if (handle == nullptr) {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <utility>
-#include <vector>
 
+#include "afx/everyone_access.h"
 #include "afx/handles.h"
 
 namespace {
@@ -36,41 +36,11 @@ std::string FullUpperPath(const std::string& path) {
   return text;
 }
 
-// Copies run under different users: a descriptor whose access list lets
-// Everyone wait on the mutex and release it, and nothing more (no one else
-// may change its access list).
-class EveryoneMayUse {
- public:
-  EveryoneMayUse() {
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    if (!::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &m_everyone)) return;
-    m_acl.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(m_everyone));
-    auto* acl = reinterpret_cast<ACL*>(m_acl.data());
-    m_ready = ::InitializeAcl(acl, static_cast<DWORD>(m_acl.size()), ACL_REVISION) &&
-              ::AddAccessAllowedAce(acl, ACL_REVISION, SYNCHRONIZE | MUTEX_MODIFY_STATE, m_everyone) &&
-              ::InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-              ::SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE);
-  }
-  ~EveryoneMayUse() {
-    if (m_everyone) ::FreeSid(m_everyone);
-  }
-  EveryoneMayUse(const EveryoneMayUse&) = delete;
-  EveryoneMayUse& operator=(const EveryoneMayUse&) = delete;
-
-  // The creator's default rights when the descriptor could not be made.
-  SECURITY_DESCRIPTOR* Get() { return m_ready ? &m_descriptor : nullptr; }
-
- private:
-  PSID m_everyone = nullptr;
-  std::vector<std::uint8_t> m_acl;  // ACL entries must stay where the descriptor points
-  SECURITY_DESCRIPTOR m_descriptor = {};
-  bool m_ready = false;
-};
-
 HANDLE OpenOrCreateMutex(const std::string& name) {
-  EveryoneMayUse security;
-  SECURITY_ATTRIBUTES attributes = {sizeof attributes, security.Get(), FALSE};
-  HANDLE mutex = ::CreateMutexA(&attributes, FALSE, name.c_str());
+  // Copies run under different users: Everyone may wait on the mutex and
+  // release it, and nothing more.
+  EveryoneAccess access(SYNCHRONIZE | MUTEX_MODIFY_STATE);
+  HANDLE mutex = ::CreateMutexA(access.attributes(), FALSE, name.c_str());
   // Made by another user's copy: this user may wait on it and release it,
   // which is less than creating asks for.
   if (!mutex && ::GetLastError() == ERROR_ACCESS_DENIED) {
