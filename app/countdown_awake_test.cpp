@@ -26,6 +26,15 @@ class ClockedCountdown : public CCountdownDlg {
   int powerCalls = 0;
   std::uint32_t powerError = 0;  // what the system answers the power step
 
+  // Moves the clock on by `steps` readings of 1.5 s each (a step of over 2 s
+  // would count as sleep), each read through a timer message.
+  void Pass(HWND hwnd, int steps) {
+    for (int i = 0; i < steps; ++i) {
+      nowMs += 1500;
+      ::SendMessageA(hwnd, WM_TIMER, 123, 0);
+    }
+  }
+
  protected:
   std::int32_t StartCount() const override { return 3; }
   std::uint32_t CallPowerAction() override { return ++powerCalls, powerError; }
@@ -138,10 +147,7 @@ TEST(CountdownAwake, ACopyThatClaimedFirstActsAndThisOneDoesNot) {
   dialog.m_shared = &mine;
   const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
     Tick(hwnd);  // the count starts at the clock's 1000
-    for (int i = 0; i < 2; ++i) {
-      dialog.nowMs += 1500;
-      Tick(hwnd);
-    }
+    dialog.Pass(hwnd, 2);
   });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_TRUE(dialog.m_endedElsewhere);
@@ -153,11 +159,8 @@ TEST(CountdownAwake, ACopyThatClaimedFirstActsAndThisOneDoesNot) {
   first.m_shared = &alone;
   EXPECT_EQ(RunModalWatched(first, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
     Tick(hwnd);  // the count starts at the clock's 1000
-              for (int i = 0; i < 2; ++i) {
-                first.nowMs += 1500;
-                Tick(hwnd);
-              }
-            }),
+    first.Pass(hwnd, 2);
+  }),
             0);
   EXPECT_TRUE(first.m_powerStepRan);
   EXPECT_EQ(first.powerCalls, 1);
@@ -207,10 +210,7 @@ TEST(CountdownAwake, AClaimHeldElsewhereIsWaitedForAndTakenWhenGivenUp) {
   int callsWhileHeld = -1;
   const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
     Tick(hwnd);  // the count starts at the clock's 1000
-    for (int i = 0; i < 2; ++i) {  // steps of over 2 s count as sleep
-      dialog.nowMs += 1500;
-      Tick(hwnd);
-    }  // zero: the other copy holds the claim
+    dialog.Pass(hwnd, 2);  // zero: the other copy holds the claim
     dialog.nowMs += 1000;
     Tick(hwnd);
     callsWhileHeld = dialog.powerCalls;
@@ -233,14 +233,8 @@ TEST(CountdownAwake, AClaimHeldPastTheWaitLeavesTheActionToItsHolder) {
   dialog.m_shared = &mine;
   const INT_PTR result = RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
     Tick(hwnd);  // the count starts at the clock's 1000
-    for (int i = 0; i < 2; ++i) {  // steps of over 2 s count as sleep
-      dialog.nowMs += 1500;
-      Tick(hwnd);
-    }  // zero: the other copy holds the claim
-    for (int i = 0; i < 4; ++i) {
-      dialog.nowMs += 1500;
-      Tick(hwnd);
-    }  // 6 s on, it still holds it: it is carrying the action out
+    dialog.Pass(hwnd, 2);  // zero: the other copy holds the claim
+    dialog.Pass(hwnd, 4);  // 6 s on, it still holds it: it is carrying the action out
   });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_TRUE(dialog.m_endedElsewhere);
@@ -254,12 +248,9 @@ TEST(CountdownAwake, ARefusedPowerStepGivesTheClaimUpForAnotherSession) {
   dialog.m_shared = &mine;
   dialog.powerError = ERROR_PRIVILEGE_NOT_HELD;
   EXPECT_EQ(RunModalWatched(dialog, AnsiFromUtf8(kCaptionUtf8), [&](HWND hwnd) {
-              Tick(hwnd);  // the count starts at the clock's 1000
-              for (int i = 0; i < 2; ++i) {
-                dialog.nowMs += 1500;
-                Tick(hwnd);
-              }
-            }),
+    Tick(hwnd);  // the count starts at the clock's 1000
+    dialog.Pass(hwnd, 2);
+  }),
             0);
   EXPECT_EQ(dialog.powerCalls, 1);
   EXPECT_EQ(dialog.m_powerError, static_cast<std::uint32_t>(ERROR_PRIVILEGE_NOT_HELD));
