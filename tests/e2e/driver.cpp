@@ -257,6 +257,55 @@ int TextFit(HWND h, const wchar_t* face, int points) {
   return 0;
 }
 
+struct PidWindow {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK VisibleWindowOfProc(HWND h, LPARAM lp) {
+  PidWindow* st = reinterpret_cast<PidWindow*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != st->pid || !IsWindowVisible(h)) return TRUE;
+  st->found = h;
+  return FALSE;
+}
+
+// Starts exe with the rest of argv as its command line, from exe's folder,
+// and prints the milliseconds until a top-level window of it is visible;
+// then ends that process. A figure for benchmarks, not a test.
+int LaunchTime(int argc, const wchar_t* const* argv) {
+  std::wstring commandLine = L"\"" + std::wstring(argv[2]) + L"\"";
+  for (int i = 3; i < argc; ++i) commandLine += L" " + std::wstring(argv[i]);
+  std::wstring folder = argv[2];
+  folder.erase(folder.find_last_of(L"\\/") == std::wstring::npos ? 0 : folder.find_last_of(L"\\/"));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  LARGE_INTEGER frequency, started, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&started);
+  if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    return Fail("cannot start");
+  }
+  PidWindow st = {process.dwProcessId, nullptr};
+  double ms = 0;
+  for (;;) {
+    EnumWindows(VisibleWindowOfProc, reinterpret_cast<LPARAM>(&st));
+    QueryPerformanceCounter(&now);
+    ms = 1000.0 * static_cast<double>(now.QuadPart - started.QuadPart) / static_cast<double>(frequency.QuadPart);
+    if (st.found || ms > 120000 || WaitForSingleObject(process.hProcess, 2) == WAIT_OBJECT_0) break;
+  }
+  TerminateProcess(process.hProcess, 1);
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  if (!st.found) return Fail("no window");
+  std::printf("ms=%.1f\n", ms);
+  return 0;
+}
+
 int Usage() {
   std::printf(
       "usage: driver COMMAND ARGS\n"
@@ -270,6 +319,7 @@ int Usage() {
       "  text-fit TARGET FACE POINTS   whether each control's text fits it, in the dialog's font\n"
       "                    (FACE *message: the message boxes' font)\n"
       "  hold FILE ms      keeps FILE open without sharing, as a virus scanner may\n"
+      "  launch-time EXE [ARGS]   ms from starting EXE to its first visible window; then ends it\n"
       "  serve             commands from stdin, one per line, arguments tab-separated\n"
       "  keep-desktop      stays on the desktop, so that Wine does not close it between programs\n"
       "TARGET: title:TEXT | class:NAME | hwnd:0x1234\n");
@@ -286,6 +336,7 @@ int Run(int argc, const wchar_t* const* argv) {
     EnumWindows(ListProc, 0);
     return 0;
   }
+  if (cmd == L"launch-time") return argc < 3 ? Usage() : LaunchTime(argc, argv);
   if (cmd == L"broadcast") {
     const UINT msg = RegisterWindowMessageW(arg(2));
     DWORD_PTR result = 0;
