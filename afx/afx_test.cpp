@@ -310,4 +310,54 @@ TEST(Dialog, EndingEveryDialogOfTheThreadUnwindsNestedModalLoops) {
   EXPECT_FALSE(::IsWindow(g_outermostDialog));
 }
 
+// Records when its deferred start-up runs: after the window has shown and
+// painted, once. Start stands for the ways a dialog meets its start.
+class FirstShownDialog : public CDialog {
+ public:
+  enum class Start { kShown, kShowNeverSeen };
+  explicit FirstShownDialog(Start start) : CDialog(IDD_ABOUTBOX), m_start(start) {}
+
+  int runs = 0, paintsAtRun = -1;
+  bool visibleAtRun = false;
+
+ protected:
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    // Long enough for a second run, which must not come, or for the
+    // fallback of a dialog whose show was never seen.
+    ::SetTimer(m_hWnd, 1, 3000, nullptr);
+    return TRUE;
+  }
+  void OnFirstShown() override {
+    ++runs;
+    paintsAtRun = m_paints;
+    visibleAtRun = ::IsWindowVisible(m_hWnd) != FALSE;
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_PAINT) ++m_paints;
+    if (msg == WM_SHOWWINDOW && m_start == Start::kShowNeverSeen) return DefWindowProc(msg, wp, lp);
+    if (msg == WM_TIMER && wp == 1) {
+      EndDialog(IDOK);
+      return 0;
+    }
+    return CDialog::WindowProc(msg, wp, lp);
+  }
+
+ private:
+  Start m_start;
+  int m_paints = 0;
+};
+
+TEST(Dialog, DeferredStartUpRunsOnceAfterTheFirstPaintOrAtTheLatest) {
+  FirstShownDialog shown(FirstShownDialog::Start::kShown);
+  EXPECT_EQ(shown.DoModal(), IDOK);
+  EXPECT_EQ(shown.runs, 1);
+  EXPECT_TRUE(shown.visibleAtRun);
+  EXPECT_GT(shown.paintsAtRun, 0) << "ran before the window was drawn";
+
+  FirstShownDialog unseen(FirstShownDialog::Start::kShowNeverSeen);
+  EXPECT_EQ(unseen.DoModal(), IDOK);
+  EXPECT_EQ(unseen.runs, 1) << "a dialog whose show never came still finishes its start";
+}
+
 }  // namespace

@@ -12,6 +12,9 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// The longest a dialog's deferred start-up waits for its window to show.
+constexpr UINT kFirstShownLatestMs = 2000;
+
 // The system's class of dialogs and message boxes.
 const char kDialogClassName[] = "#32770";
 
@@ -50,7 +53,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
   if (msg != WM_INITDIALOG) return FALSE;  // the subclassed procedure saw it first
   CDialog* dialog = reinterpret_cast<CDialog*>(lp);
   dialog->SubclassWindow(hwnd);
-  return dialog->OnInitDialog();
+  const BOOL result = dialog->OnInitDialog();
+  // Started with its window hidden (a shortcut may ask for that), the
+  // dialog still finishes its start-up.
+  if (dialog->m_firstShow == FirstShow::kNotYet &&
+      ::SetTimer(hwnd, kFirstShownTimer, kFirstShownLatestMs, nullptr) != 0) {
+    dialog->m_firstShow = FirstShow::kAwaitingShow;
+  }
+  return result;
 }
 
 void CDialog::EndDialog(int result) {
@@ -64,6 +74,26 @@ BOOL CDialog::UpdateData(BOOL save) {
   DoDataExchange(&dx);
   g_lockoutNotifyWindow = previous;
   return TRUE;
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SHOWWINDOW && wp && (m_firstShow == FirstShow::kNotYet || m_firstShow == FirstShow::kAwaitingShow)) {
+    // A modal dialog shows once its queue has run empty. A timer's message
+    // comes only when no paint is due either: the window is drawn first.
+    m_firstShow = FirstShow::kDue;
+    ::SetTimer(m_hWnd, kFirstShownTimer, 1, nullptr);
+  } else if (msg == WM_TIMER && wp == kFirstShownTimer) {
+    RunFirstShown();
+    return 0;
+  }
+  return CWnd::WindowProc(msg, wp, lp);
+}
+
+void CDialog::RunFirstShown() {
+  ::KillTimer(m_hWnd, kFirstShownTimer);
+  if (m_firstShow == FirstShow::kDone) return;
+  m_firstShow = FirstShow::kDone;
+  OnFirstShown();
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -17,7 +17,15 @@ class CDialog : public CWnd {
 
   virtual BOOL OnInitDialog();
 
+  // The id of the window timer CDialog keeps for itself.
+  static constexpr UINT_PTR kFirstShownTimer = 0xAF01;
+
  protected:
+  // Runs once, after the dialog was first shown and painted, or 2 s after
+  // its initialisation if it has not shown by then: start-up work that the
+  // user need not wait for goes here instead of OnInitDialog.
+  virtual void OnFirstShown() {}
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
   virtual void OnOK();
   virtual void OnCancel();
   virtual void DoDataExchange(CDataExchange* dx);
@@ -28,6 +36,10 @@ class CDialog : public CWnd {
   DECLARE_MESSAGE_MAP()
 
  private:
+  enum class FirstShow { kNotYet, kAwaitingShow, kDue, kDone };
+  FirstShow m_firstShow = FirstShow::kNotYet;
+  void RunFirstShown();
+
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 };
 

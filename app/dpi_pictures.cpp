@@ -107,8 +107,10 @@ int DialogDpiOf(HWND dialog) {
   return DialogDpi(unitNow, AverageCharWidth(screen.get(), font96.get()));
 }
 
-int LargeIconSizeFor(HWND dialog) {
-  return IconSizeForPlace(ScaleToDpi(32, DialogDpiOf(dialog)), kDrawnIconSizes, std::size(kDrawnIconSizes));
+int LargeIconSizeFor(HWND dialog, int dialogDpi) {
+  // Measuring the dialog's font costs a font of its own each time.
+  const int dpi = dialogDpi > 0 ? dialogDpi : DialogDpiOf(dialog);
+  return IconSizeForPlace(ScaleToDpi(32, dpi), kDrawnIconSizes, std::size(kDrawnIconSizes));
 }
 
 HICON SharedIconAtSize(HINSTANCE module, UINT id, int size) {
@@ -129,11 +131,11 @@ HICON SharedIconAtSize(HINSTANCE module, UINT id, int size) {
   return icon;
 }
 
-HICON ShowLargeIcon(HWND dialog, int controlId, UINT iconId) {
+HICON ShowLargeIcon(HWND dialog, int controlId, UINT iconId, int dialogDpi) {
   HWND control = ::GetDlgItem(dialog, controlId);
   if (!control) return nullptr;
   HICON icon = SharedIconAtSize(reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), iconId,
-                                LargeIconSizeFor(dialog));
+                                LargeIconSizeFor(dialog, dialogDpi));
   // The template's icon is a shared one, which must not be destroyed.
   if (icon) ::SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   return icon;

@@ -28,18 +28,19 @@ HICON LoadSmallIcon(HINSTANCE module, UINT id);
 int DialogDpiOf(HWND dialog);
 
 // The size of the icons shown in `dialog`: 32 pixels at 96 DPI, grown with
-// the dialog, or the nearby size of an image drawn for it.
-int LargeIconSizeFor(HWND dialog);
+// the dialog, or the nearby size of an image drawn for it. dialogDpi, when
+// given, is DialogDpiOf(dialog) already measured.
+int LargeIconSizeFor(HWND dialog, int dialogDpi = 0);
 
 // Icon `id` of `module` at size x size pixels, loaded once and kept until
 // the program ends, so that every window showing it shows the same icon
 // (as the system's shared icons are). User-interface thread only.
 HICON SharedIconAtSize(HINSTANCE module, UINT id, int size);
 
-// Shows icon `iconId` at LargeIconSizeFor(dialog) in the static
+// Shows icon `iconId` at LargeIconSizeFor(dialog, dialogDpi) in the static
 // icon control `controlId` of `dialog`, which takes the icon's size at its
 // place. Returns the (shared) icon; null when it or the control is missing.
-HICON ShowLargeIcon(HWND dialog, int controlId, UINT iconId);
+HICON ShowLargeIcon(HWND dialog, int controlId, UINT iconId, int dialogDpi = 0);
 
 // One bitmap resource drawn for a DPI.
 struct BitmapForDpi {

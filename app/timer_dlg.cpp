@@ -1,7 +1,5 @@
 #include "app/timer_dlg.h"
 
-#include <shlwapi.h>
-
 #include <iterator>
 #include <optional>
 
@@ -18,7 +16,7 @@
 #include "app/schedule_messages.h"
 #include "app/shared_fire.h"
 #include "app/core/exit_flags.h"
-#include "afx/module_directory.h"
+#include "banner/banner_background.h"
 #include "banner/banner_fetch.h"
 #include "remote/remote_power_dlg.h"
 #include "res/resource.h"
@@ -94,8 +92,6 @@ BOOL CTimerDlg::OnInitDialog() {
   // 24-hour with seconds whatever the user's time format: a format without
   // seconds would store the ones the picker happened to be filled with.
   ::SendMessageA(GetDlgItem(IDC_TIMEPICKER), DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>("HH:mm:ss"));
-  SetAccessibleName(GetDlgItem(IDC_TIMEPICKER), IDS_NAME_TIMEPICKER);
-  SetAccessibleName(m_dayList.m_hWnd, IDS_NAME_DAYLIST);
 
   for (UINT id = IDS_EVERYDAY; id < IDS_EVERYDAY + 8; ++id) m_dayList.AddString(AfxLoadString(id).c_str());
   m_dayList.SetCurSel(m_schedule.day);  // outside 0..7 leaves no selection
@@ -115,27 +111,36 @@ BOOL CTimerDlg::OnInitDialog() {
   CheckRadioButton(IDC_POWEROFF, IDC_RESTART, ShownAction(m_schedule.action));
   ::EnableWindow(GetDlgItem(IDOK), FALSE);
 
+  // With the window: a copy in the tray is found by its tray window.
   m_tray.InitTray(this, WM_TRAY_NOTIFY, AfxLoadString(IDS_TRAYTIP).c_str(), smallIcon, IDR_TRAYMENU,
                   nullptr, nullptr, 0, 10);
-
-  // The download runs before the window first shows.
-  FetchBanner(kBannerFileName);
-  const std::string bannerPath = GetModuleDirectory() + kBannerFileName;
-  if (::PathFileExistsA(bannerPath.c_str()) && m_banner.LoadFromFile(bannerPath)) m_banner.Start();
   return TRUE;
+}
+
+void CTimerDlg::OnFirstShown() {
+  // An exit chosen before the window was first painted starts nothing.
+  if (const CWinApp* app = AfxGetApp(); app != nullptr && app->IsExiting()) return;
+  // The window never waits for the banner: it comes when it is ready.
+  ShowBannerInBackground(m_banner, kBannerFileName);
+  m_banner.Start();
+  // Loads the accessibility library: not before the window shows. The
+  // first focus is on a button, which needs no name of ours.
+  SetAccessibleName(GetDlgItem(IDC_TIMEPICKER), IDS_NAME_TIMEPICKER);
+  SetAccessibleName(m_dayList.m_hWnd, IDS_NAME_DAYLIST);
 }
 
 void CTimerDlg::ShowPicturesForDpi() {
   // The template's pictures keep their 96-DPI size while the dialog grows
   // with its font: each is loaded again to grow as much as the dialog did.
+  const int dpi = DialogDpiOf(m_hWnd);
   *m_sidePicture.receive() = LoadBitmapForDpi(AfxGetResourceHandle(), kSidePictures, std::size(kSidePictures),
-                                              kSidePictureWidth, kSidePictureHeight, DialogDpiOf(m_hWnd));
+                                              kSidePictureWidth, kSidePictureHeight, dpi);
   ShowBitmap(m_hWnd, IDC_SIDEPICTURE, m_sidePicture.get());
   // The countdown shows the same icons.
-  ShowLargeIcon(m_hWnd, IDC_POWEROFF_ICON, IDI_POWEROFF);
-  ShowLargeIcon(m_hWnd, IDC_LOGOFF_ICON, IDI_LOGOFF);
-  ShowLargeIcon(m_hWnd, IDC_RESTART_ICON, IDI_RESTART);
-  m_banner.SetDisplayDpi(DialogDpiOf(m_hWnd));
+  ShowLargeIcon(m_hWnd, IDC_POWEROFF_ICON, IDI_POWEROFF, dpi);
+  ShowLargeIcon(m_hWnd, IDC_LOGOFF_ICON, IDI_LOGOFF, dpi);
+  ShowLargeIcon(m_hWnd, IDC_RESTART_ICON, IDI_RESTART, dpi);
+  m_banner.SetDisplayDpi(dpi);
 }
 
 void CTimerDlg::SetPickerTime(const TimeOfDay& time) {

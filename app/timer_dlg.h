@@ -26,6 +26,9 @@ class CTimerDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
+  // Starts the banner and names the controls for screen readers: after
+  // the window shows.
+  void OnFirstShown() override;
   void OnOK() override;      // the Apply button
   // Hides the window into the tray; while the shell shows no icon, minimises
   // it to the taskbar instead, where it can be found again.

@@ -5,27 +5,12 @@
 #include <utility>
 
 #include "afx/wndcreate.h"
-#include "banner/banner_decode.h"
-#include "banner/global_memory.h"
+#include "banner/banner_scene.h"
 
 namespace {
 constexpr DWORD kStopWaitMs = 5000;
-
-// The control's device context for the length of one step.
-class WindowDC {
- public:
-  explicit WindowDC(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
-  ~WindowDC() {
-    if (m_dc != nullptr) ::ReleaseDC(m_window, m_dc);
-  }
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  HDC get() const { return m_dc; }
-
- private:
-  HWND m_window;
-  HDC m_dc;
-};
+// Posted to the control by a worker that left a scene in its mailbox.
+constexpr UINT WM_SCENE_DELIVERED = WM_APP + 0x50;
 
 bool ThreadHasEnded(const KernelHandle& thread) { return ::WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0; }
 }  // namespace
@@ -33,77 +18,73 @@ bool ThreadHasEnded(const KernelHandle& thread) { return ::WaitForSingleObject(t
 BEGIN_MESSAGE_MAP(CAnimatedPicture, CStatic)
   ON_WM_PAINT()
   ON_WM_DESTROY()
+  ON_MESSAGE(WM_SCENE_DELIVERED, OnSceneDelivered)
 END_MESSAGE_MAP()
 
 CAnimatedPicture::CAnimatedPicture(PictureDecoder decoder) : m_decoder(decoder) {}
 
-CAnimatedPicture::~CAnimatedPicture() { Clear(); }
+CAnimatedPicture::~CAnimatedPicture() {
+  CloseMailbox();
+  Clear();
+}
 
 BOOL CAnimatedPicture::LoadFromFile(const std::string& path) {
-  KernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return FALSE;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kBannerMaxFileBytes) return FALSE;
-  const DWORD length = static_cast<DWORD>(size.QuadPart);
-
-  GlobalBlock block(::GlobalAlloc(GMEM_MOVEABLE | GMEM_NODISCARD, length));
-  if (!block) return FALSE;
-  {
-    GlobalLockGuard data(block.get());
-    if (!data) return FALSE;
-    DWORD done = 0;
-    while (done < length) {
-      DWORD read = 0;
-      if (!::ReadFile(file.get(), data.data() + done, length - done, &read, nullptr) || read == 0) return FALSE;
-      done += read;
-    }
-  }
-  file.reset();
-  return LoadFromMemory(block.get(), length);
+  // A load of the caller's own supersedes whatever a worker still makes.
+  CloseMailbox();
+  Clear();
+  std::shared_ptr<AnimationScene> scene = LoadBannerScene(path, m_decoder, m_hWnd);
+  if (!scene) return FALSE;
+  Adopt(std::move(scene));
+  return TRUE;
 }
 
 BOOL CAnimatedPicture::LoadFromMemory(HGLOBAL block, DWORD length) {
+  CloseMailbox();
   Clear();
-  const SIZE perInch = WindowPixelsPerInch(m_hWnd);
-  DecodedBanner banner = DecodeBanner(block, length, m_decoder, perInch);
-  if (banner.show == PictureShow::Nothing) return FALSE;
-  if (!banner.still) {
-    return CreateSurface(static_cast<int>(banner.plan.width), static_cast<int>(banner.plan.height), PictureRef(),
-                         std::move(banner.frames));
-  }
-  // A still picture takes its natural size, which its header need not have
-  // told: the surface is held to the budget too.
-  const SIZE size = PicturePixelSize(banner.still.get(), perInch);
-  const std::uint64_t decoded = std::uint64_t{banner.plan.width} * banner.plan.height;
-  if (!WithinPixelBudget(decoded + std::uint64_t(size.cx) * std::uint64_t(size.cy))) return FALSE;
-  return CreateSurface(size.cx, size.cy, std::move(banner.still), {});
+  std::shared_ptr<AnimationScene> scene = MakeBannerScene(block, length, m_decoder, m_hWnd);
+  if (!scene) return FALSE;
+  Adopt(std::move(scene));
+  return TRUE;
 }
 
-BOOL CAnimatedPicture::CreateSurface(int width, int height, PictureRef still, std::vector<GifFrame> frames) {
+std::shared_ptr<SceneMailbox> CAnimatedPicture::OpenMailbox() {
+  CloseMailbox();
+  m_mailbox = std::make_shared<SceneMailbox>(m_hWnd, WM_SCENE_DELIVERED);
+  return m_mailbox;
+}
+
+void CAnimatedPicture::CloseMailbox() {
+  if (!m_mailbox) return;
+  m_mailbox->Close();
+  m_mailbox.reset();
+}
+
+LRESULT CAnimatedPicture::OnSceneDelivered(WPARAM, LPARAM) {
+  // A nudge from a closed mailbox finds nothing to take.
+  std::shared_ptr<AnimationScene> scene = m_mailbox ? m_mailbox->Take() : nullptr;
+  if (!scene) return 0;
+  Clear();
+  Adopt(std::move(scene));
+  if (m_started) Start();
+  return 0;
+}
+
+void CAnimatedPicture::Adopt(std::shared_ptr<AnimationScene> scene) {
   // A picture larger than the place it was given is clipped where sibling
   // controls lie over it, instead of painting over them.
   AfxModifyStyle(m_hWnd, 0, WS_CLIPSIBLINGS);
   // Frames are drawn at the picture's own size and stretched only when the
   // surface is painted, so the animation's offsets and disposals stay exact.
-  m_shown = {::MulDiv(width, m_displayDpi, 96), ::MulDiv(height, m_displayDpi, 96)};
+  m_shown = {::MulDiv(scene->width(), m_displayDpi, 96), ::MulDiv(scene->height(), m_displayDpi, 96)};
   SetWindowPos(nullptr, 0, 0, m_shown.cx, m_shown.cy, SWP_NOMOVE | SWP_NOZORDER);
-  WindowDC dc(m_hWnd);
-  if (dc.get() == nullptr) return FALSE;
-  MemorySurface surface = MemorySurface::Create(dc.get(), width, height);
-  if (!surface) return FALSE;
-  // The first pass starts on the menu colour; later passes on the button face.
-  RECT all{0, 0, width, height};
-  ::FillRect(surface.dc(), &all, reinterpret_cast<HBRUSH>(COLOR_MENU + 1));
-  m_scene = std::make_shared<AnimationScene>(m_hWnd, std::move(surface), width, height, std::move(still),
-                                             std::move(frames),
-                                             KernelHandle(::CreateEventA(nullptr, TRUE, FALSE, nullptr)));
-  return TRUE;
+  m_scene = std::move(scene);
+  ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 BOOL CAnimatedPicture::IsAnimation() const { return m_scene && m_scene->IsAnimation(); }
 
 BOOL CAnimatedPicture::Start() {
+  m_started = true;
   if (!m_scene) return FALSE;
   if (!m_scene->IsAnimation()) return m_scene->ShowStill();
 
@@ -133,6 +114,11 @@ unsigned __stdcall CAnimatedPicture::AnimationThreadProc(void* scene) {
 }
 
 void CAnimatedPicture::Stop() {
+  m_started = false;
+  EndDrawing();
+}
+
+void CAnimatedPicture::EndDrawing() {
   if (!m_scene) return;
   m_scene->RequestStop();
   if (m_thread) {
@@ -151,7 +137,7 @@ void CAnimatedPicture::Stop() {
 }
 
 void CAnimatedPicture::Clear() {
-  Stop();
+  EndDrawing();
   // A thread still ending keeps the scene alive through its own reference
   // and releases it when it ends.
   m_thread.reset();
@@ -170,6 +156,8 @@ void CAnimatedPicture::OnPaint() {
 }
 
 void CAnimatedPicture::OnDestroy() {
-  Stop();
+  // Nothing is delivered to a window that is going.
+  CloseMailbox();
+  EndDrawing();
   Default();
 }

@@ -4,6 +4,8 @@
 // surface to the screen when painted; an animation is drawn by a thread of
 // the control's own. A file over the banner budget is refused whole before
 // anything is decoded, and the control never draws over its siblings.
+// Pictures may also be decoded on a worker thread and handed over through a
+// mailbox, so that the window's thread never waits for them.
 #include <windows.h>
 
 #include <memory>
@@ -11,8 +13,9 @@
 #include <vector>
 
 #include "afx/controls.h"
-#include "banner/animation_scene.h"
 #include "afx/handles.h"
+#include "banner/animation_scene.h"
+#include "banner/scene_mailbox.h"
 
 class CAnimatedPicture : public CStatic {
  public:
@@ -33,13 +36,23 @@ class CAnimatedPicture : public CStatic {
   // control keeps nothing pointing into the block.
   BOOL LoadFromMemory(HGLOBAL block, DWORD length);
 
-  // Shows what was loaded. True only when a still picture was drawn; an
-  // animation starts its drawing thread and answers false.
+  // A mailbox for scenes made on another thread: each one delivered there
+  // replaces what the control shows, on the control's thread, and plays if
+  // the control is started. A load, a newer mailbox or the window's end
+  // closes it. The control's window must exist.
+  std::shared_ptr<SceneMailbox> OpenMailbox();
+  // The decoder loads use, for whoever makes scenes for the control.
+  PictureDecoder decoder() const { return m_decoder; }
+
+  // Shows what was loaded, and what arrives in the mailbox until Stop. True
+  // only when a still picture was drawn; an animation starts its drawing
+  // thread and answers false.
   BOOL Start();
   // Ends the drawing thread, waiting for it at most 5000 ms. The animation
-  // keeps its place: a later Start goes on with the same frame.
+  // keeps its place: a later Start goes on with the same frame. A scene
+  // that arrives while stopped is shown at the next Start.
   void Stop();
-  // Stops and releases everything that was loaded.
+  // Stops the drawing and releases everything that was loaded.
   void Clear();
 
   BOOL IsAnimation() const;
@@ -50,15 +63,21 @@ class CAnimatedPicture : public CStatic {
  protected:
   void OnPaint();
   void OnDestroy();
+  LRESULT OnSceneDelivered(WPARAM, LPARAM);
   DECLARE_MESSAGE_MAP()
 
  private:
-  // Resizes the control to width x height, makes the surface, filled with
-  // the menu colour, and keeps what was decoded with it.
-  BOOL CreateSurface(int width, int height, PictureRef still, std::vector<GifFrame> frames);
+  // Shows scene in place of what was loaded: the control takes its size
+  // (grown as SetDisplayDpi says) and keeps its position.
+  void Adopt(std::shared_ptr<AnimationScene> scene);
+  // Ends the drawing thread, as Stop does, leaving m_started as it is.
+  void EndDrawing();
+  void CloseMailbox();
   static unsigned __stdcall AnimationThreadProc(void* scene);
 
   const PictureDecoder m_decoder;
+  std::shared_ptr<SceneMailbox> m_mailbox;  // null while none is open
+  bool m_started = false;  // between Start and Stop
   int m_displayDpi = 96;
   SIZE m_shown{0, 0};  // the picture's size on the screen
   std::shared_ptr<AnimationScene> m_scene;  // null while nothing is loaded

@@ -26,16 +26,18 @@ AnimationScene::AnimationScene(HWND window, MemorySurface surface, int width, in
       m_wakeEvent(std::move(wakeEvent)) {}
 
 bool AnimationScene::ShowStill() {
-  bool drawn = false;
-  if (m_still) {
-    SurfaceAccess access(*this);
-    drawn = RenderPicture(m_still.get(), m_surface.dc(), 0, 0, m_width, m_height);
-  } else if (!m_frames.empty()) {
-    // One frame, or frames that cannot animate: show the first.
-    drawn = RenderFrame(m_frames.front());
+  // Drawn once: nothing else draws into a scene that does not animate.
+  if (!m_stillDrawn) {
+    if (m_still) {
+      SurfaceAccess access(*this);
+      m_stillDrawn = RenderPicture(m_still.get(), m_surface.dc(), 0, 0, m_width, m_height);
+    } else if (!m_frames.empty()) {
+      // One frame, or frames that cannot animate: show the first.
+      m_stillDrawn = RenderFrame(m_frames.front());
+    }
   }
-  if (drawn) Invalidate();
-  return drawn;
+  if (m_stillDrawn) Invalidate();
+  return m_stillDrawn;
 }
 
 void AnimationScene::RunAnimation() {

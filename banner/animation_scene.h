@@ -41,7 +41,8 @@ class AnimationScene {
   bool IsAnimation() const { return m_frames.size() > 1 && m_wakeEvent; }
 
   // Renders the still picture, or the first frame of frames that do not
-  // animate, into the surface; true when something was drawn.
+  // animate, into the surface; true when something was drawn. Drawn once:
+  // later calls only show it again.
   bool ShowStill();
 
   // The drawing loop: runs on the drawing thread until a stop is requested.
@@ -103,6 +104,7 @@ class AnimationScene {
   MemorySurface m_save;
   SurfaceRect m_saveRect;
 
+  std::atomic<bool> m_stillDrawn{false};
   std::atomic<std::uint32_t> m_frameIndex{0};
   std::atomic<bool> m_stopRequested{false};
   KernelHandle m_wakeEvent;  // manual reset: the drawing thread's interruptible sleep

@@ -9,8 +9,6 @@
 
 #include <process.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,17 +28,6 @@ namespace {
 
 constexpr char kName[] = "fetch-test.gif";
 constexpr DWORD kPromisedMs = 5000;
-const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Files the replacement step may have left beside the banner.
 int LeftoverTempFiles() {
@@ -52,21 +39,6 @@ int LeftoverTempFiles() {
   while (::FindNextFileA(search, &found));
   ::FindClose(search);
   return count;
-}
-
-// Every request goes to the proxy, so the shipped URL and host name are
-// used unchanged and nothing is looked up.
-void UseProxy(unsigned short port) {
-  HKEY key = nullptr;
-  ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                              nullptr),
-            ERROR_SUCCESS);
-  const DWORD enable = 1;
-  const std::string server = "127.0.0.1:" + std::to_string(port);
-  ::RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof(enable));
-  ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                   static_cast<DWORD>(server.size() + 1));
-  ::RegCloseKey(key);
 }
 
 // A port on which nothing listens.
@@ -115,7 +87,7 @@ class BannerFetchTest : public ::testing::Test {
 
   void SetUp() override {
     m_bannerPath = GetModuleDirectory() + kName;
-    WriteFile(m_bannerPath, m_previous);
+    WriteBytes(m_bannerPath, m_previous);
   }
   void TearDown() override { ::DeleteFileA(m_bannerPath.c_str()); }
 
@@ -138,7 +110,7 @@ TEST_F(BannerFetchTest, CompleteBannerReplacesTheFileThroughTheShippedUrl) {
   TestHttpServer server(ServerBehaviour::Answer, "200 OK", m_fresh);
   UseProxy(server.port());
   EXPECT_TRUE(TimedFetch());
-  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_fresh);
   EXPECT_EQ(LeftoverTempFiles(), 0);
 
   const std::string request = server.lastRequest();
@@ -185,11 +157,11 @@ TEST_F(BannerFetchTest, AnythingButACompleteBannerLeavesTheFileAlone) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteFile(m_bannerPath, m_previous);
+    WriteBytes(m_bannerPath, m_previous);
     TestHttpServer server(c.behaviour, c.status, c.body);
     UseProxy(server.port());
     EXPECT_FALSE(TimedFetch());
-    EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+    EXPECT_EQ(ReadBytes(m_bannerPath), m_previous);
   }
 }
 
@@ -205,11 +177,11 @@ TEST_F(BannerFetchTest, ACutBannerNeverReplacesTheWholeOne) {
         SCOPED_TRACE(std::string(picture.first) + " cut at " + std::to_string(percent) + "% " + delivery.first);
         Bytes cut = picture.second;
         cut.resize(cut.size() * percent / 100);
-        WriteFile(m_bannerPath, m_previous);
+        WriteBytes(m_bannerPath, m_previous);
         TestHttpServer server(delivery.second, "200 OK", cut);
         UseProxy(server.port());
         EXPECT_FALSE(TimedFetch());
-        EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+        EXPECT_EQ(ReadBytes(m_bannerPath), m_previous);
       }
     }
   }
@@ -217,7 +189,7 @@ TEST_F(BannerFetchTest, ACutBannerNeverReplacesTheWholeOne) {
   TestHttpServer whole(ServerBehaviour::NoLength, "200 OK", m_fresh);
   UseProxy(whole.port());
   EXPECT_TRUE(TimedFetch());
-  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_fresh);
 }
 
 TEST_F(BannerFetchTest, AFailedReplacementLeavesTheOldBannerWhole) {
@@ -230,13 +202,13 @@ TEST_F(BannerFetchTest, AFailedReplacementLeavesTheOldBannerWhole) {
     UseProxy(server.port());
     EXPECT_FALSE(TimedFetch());
   }
-  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_previous);
   EXPECT_EQ(LeftoverTempFiles(), 0) << "the new bytes are removed when they cannot land";
 
   TestHttpServer server(ServerBehaviour::Answer, "200 OK", m_fresh);
   UseProxy(server.port());
   EXPECT_TRUE(TimedFetch());
-  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_fresh);
   EXPECT_EQ(LeftoverTempFiles(), 0);
 }
 
@@ -245,7 +217,7 @@ TEST_F(BannerFetchTest, EveryPictureFormatTheControlShowsReplacesTheFile) {
   TestHttpServer server(ServerBehaviour::Answer, "200 OK", still);
   UseProxy(server.port());
   EXPECT_TRUE(TimedFetch());
-  EXPECT_EQ(ReadFile(m_bannerPath), still);
+  EXPECT_EQ(ReadBytes(m_bannerPath), still);
 }
 
 TEST_F(BannerFetchTest, TheBrowserCacheIsNeitherReadNorWritten) {
@@ -254,7 +226,7 @@ TEST_F(BannerFetchTest, TheBrowserCacheIsNeitherReadNorWritten) {
   const Bytes stale = MakeGif(8, 8, {TestFrame{0, 0, 8, 8, kGreen}});
   char cacheFile[MAX_PATH] = {};
   ASSERT_TRUE(::CreateUrlCacheEntryA(url.c_str(), static_cast<DWORD>(stale.size()), "gif", cacheFile, 0));
-  WriteFile(cacheFile, stale);
+  WriteBytes(cacheFile, stale);
   FILETIME now{};
   ::GetSystemTimeAsFileTime(&now);
   ULARGE_INTEGER expires{};
@@ -270,7 +242,7 @@ TEST_F(BannerFetchTest, TheBrowserCacheIsNeitherReadNorWritten) {
   TestHttpServer server(ServerBehaviour::Answer, "200 OK", m_fresh);
   UseProxy(server.port());
   EXPECT_TRUE(TimedFetch());
-  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh) << "the server's banner, not the cached one";
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_fresh) << "the server's banner, not the cached one";
   EXPECT_FALSE(server.lastRequest().empty());
 
   // Nothing the download brought is left in the cache.
@@ -301,7 +273,7 @@ TEST_F(BannerFetchTest, UnreachableServerFailsInTime) {
     UseProxy(listener.port());
     EXPECT_FALSE(TimedFetch());
   }
-  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_previous);
 }
 
 TEST_F(BannerFetchTest, LateAnswerNeverLandsAfterGivingUp) {
@@ -314,13 +286,13 @@ TEST_F(BannerFetchTest, LateAnswerNeverLandsAfterGivingUp) {
   // on a busy machine the server's thread may come to it only seconds later.
   ASSERT_TRUE(late.WaitDone(30000)) << "the fetch's connection never reached the server";
   ::Sleep(1500);
-  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_previous);
 
   // The abandoned download does not stand in the way of the next one.
   TestHttpServer good(ServerBehaviour::Answer, "200 OK", m_fresh);
   UseProxy(good.port());
   EXPECT_TRUE(TimedFetch());
-  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_fresh);
 }
 
 TEST_F(BannerFetchTest, AnAbandonedDownloadEndsItsConnection) {
@@ -336,13 +308,13 @@ TEST_F(BannerFetchTest, AnAbandonedDownloadEndsItsConnection) {
   // expected time: the trickle would take the body's length in seconds
   // times two, some minutes.
   for (auto& server : slow) EXPECT_TRUE(server->WaitDone(30000)) << "the abandoned connection is still open";
-  EXPECT_EQ(ReadFile(m_bannerPath), m_previous);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_previous);
 
   // Two abandoned downloads leave no stuck workers behind the next one.
   TestHttpServer good(ServerBehaviour::Answer, "200 OK", m_fresh);
   UseProxy(good.port());
   EXPECT_TRUE(TimedFetch());
-  EXPECT_EQ(ReadFile(m_bannerPath), m_fresh);
+  EXPECT_EQ(ReadBytes(m_bannerPath), m_fresh);
 }
 
 // What COM says on a fresh thread while a ComApartment lives, and after.

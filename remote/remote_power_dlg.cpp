@@ -1,11 +1,9 @@
 #include "remote/remote_power_dlg.h"
 
-#include <shlwapi.h>
-
 #include "afx/app.h"
 #include "afx/ddx.h"
-#include "afx/module_directory.h"
 #include "app/dpi_pictures.h"
+#include "banner/banner_background.h"
 #include "banner/banner_fetch.h"
 #include "remote/core/directed_broadcast.h"
 #include "remote/core/magic_packet.h"
@@ -79,8 +77,9 @@ void CRemotePowerDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CRemotePowerDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  ShowLargeIcon(m_hWnd, IDC_REMOTE_ICON, IDR_MAINFRAME);
-  m_banner.SetDisplayDpi(DialogDpiOf(m_hWnd));
+  const int dpi = DialogDpiOf(m_hWnd);
+  ShowLargeIcon(m_hWnd, IDC_REMOTE_ICON, IDR_MAINFRAME, dpi);
+  m_banner.SetDisplayDpi(dpi);
 
   m_strListPath = ResolveComputerListPath();
   SetUpColumns();
@@ -94,12 +93,13 @@ BOOL CRemotePowerDlg::OnInitDialog() {
   m_strPort = kDefaultPort;
   ::EnableWindow(GetDlgItem(IDC_PORT), FALSE);  // the port is fixed for the dialog's life
   UpdateData(FALSE);
-
-  // The download runs before the window first shows.
-  FetchBanner(kBannerFileName);
-  const std::string bannerPath = GetModuleDirectory() + kBannerFileName;
-  if (::PathFileExistsA(bannerPath.c_str()) && m_banner.LoadFromFile(bannerPath)) m_banner.Start();
   return TRUE;  // focus to the first tab stop, the wake button
+}
+
+void CRemotePowerDlg::OnFirstShown() {
+  // The window never waits for the banner: it comes when it is ready.
+  ShowBannerInBackground(m_banner, kBannerFileName);
+  m_banner.Start();
 }
 
 void CRemotePowerDlg::SetUpColumns() {

@@ -21,6 +21,7 @@ class CRemotePowerDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
+  void OnFirstShown() override;  // starts the banner
   void OnOK() override;      // sends the wake packet; the dialog stays open
   void OnCancel() override;  // stops the banner and closes
 

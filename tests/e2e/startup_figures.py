@@ -9,7 +9,7 @@ import unittest
 from test_banner import BannerCase
 from varo_e2e import APP_DIR_WIN, DRIVER, EXE
 
-RUNS = 7
+RUNS = 9
 
 
 def imported_libraries(exe):

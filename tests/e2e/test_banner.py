@@ -3,6 +3,7 @@ the prefix's proxy (so the shipped URL and host name are used unchanged),
 shown and animated in both windows, stopped and restarted with the timer
 window, kept when the download fails, and a click that opens the site."""
 import os
+import re
 import subprocess
 import sys
 import threading
@@ -105,11 +106,33 @@ class BannerCase(AppTestCase):
         return self.prefix.app_dir / BANNER_NAME
 
     def start_timer(self):
-        """Starts the program; answers when its window was seen visible."""
-        self.app = self.start_app()
+        """Starts the program, its debugger output to a log; answers when its
+        window was seen visible."""
+        self.debug_log = self.prefix.path / "debug.log"
+        self.app = self.start_app(extra_env={"WINEDEBUG": "-all,+debugstr"}, log=self.debug_log)
         info = self.wait_timer_window()
         self.timer = "hwnd:" + info["hwnd"]
         return time.monotonic()
+
+    def banner_outcomes(self):
+        """What each ended download did to the banner file, in order, as the
+        program tells the debugger: "replaced" or "kept"."""
+        text = self.debug_log.read_bytes().decode("utf-8", "replace")
+        return re.findall(BANNER_NAME.replace(".", r"\.") + r": (replaced|kept)", text)
+
+    def wait_downloads(self, count):
+        """The windows show before their downloads end: waits until count
+        downloads have ended, and answers their outcomes."""
+        self.wait_until(lambda: len(self.banner_outcomes()) >= count, timeout=60,
+                        message="%d ended banner downloads" % count)
+        return self.banner_outcomes()
+
+    def wait_banner_size(self, target, ident, size=(237, 31)):
+        """The control takes the banner's size once a banner arrives."""
+        def size_now():
+            l, t, r, b = self.child_rect(target, ident)
+            return (r - l, b - t)
+        self.wait_for(size_now, size, message="the banner control at the banner's size")
 
     def child_rect(self, target, ident):
         rc, out = self.driver("children", target)
@@ -174,13 +197,13 @@ class BannerShown(BannerCase):
     def test_downloaded_banner_shows_at_its_size_and_animates(self):
         self.serve()
         self.start_timer()
+        self.assertEqual(self.wait_downloads(1), ["replaced"])
         self.assertEqual(self.banner_file.read_bytes(), SAMPLE.read_bytes())
         self.wait_requests(1)
         self.assertTrue(any("/ads/" + BANNER_NAME in r and "VAROFETCH" in r for r in self.site.requests),
                         self.site.requests)
-        rect = self.child_rect(self.timer, IDC_BANNER)
-        self.assertEqual((rect[2] - rect[0], rect[3] - rect[1]), (237, 31))
-        self.assert_animates(rect)
+        self.wait_banner_size(self.timer, IDC_BANNER)
+        self.assert_animates(self.child_rect(self.timer, IDC_BANNER))
 
     def test_close_stops_the_drawing_thread_and_restore_starts_exactly_one(self):
         self.serve()
@@ -207,19 +230,18 @@ class BannerShown(BannerCase):
         rc, out = self.driver("wait-visible", "title:" + REMOTE_TITLE, 30000, timeout=60)
         self.assertEqual(rc, 0, out)
         self.assertEqual(self.wait_requests(before + 1), before + 1, "downloaded again")
-        rect = self.child_rect("title:" + REMOTE_TITLE, IDC_REMOTE_BANNER)
-        self.assertEqual((rect[2] - rect[0], rect[3] - rect[1]), (237, 31))
-        self.assert_animates(rect)
+        self.wait_banner_size("title:" + REMOTE_TITLE, IDC_REMOTE_BANNER)
+        self.assert_animates(self.child_rect("title:" + REMOTE_TITLE, IDC_REMOTE_BANNER))
 
 
 class BannerKept(BannerCase):
     """A failed download keeps the banner of an earlier run, and shows it."""
 
     def assert_previous_banner_shown(self):
+        self.assertEqual(self.wait_downloads(1), ["kept"])
         self.assertEqual(self.banner_file.read_bytes(), earlier_banner())
-        rect = self.child_rect(self.timer, IDC_BANNER)
-        self.assertEqual((rect[2] - rect[0], rect[3] - rect[1]), (237, 31))
-        self.assert_animates(rect)
+        self.wait_banner_size(self.timer, IDC_BANNER)
+        self.assert_animates(self.child_rect(self.timer, IDC_BANNER))
 
     def test_server_down(self):
         self.use_proxy(closed_port())
@@ -236,14 +258,13 @@ class BannerKept(BannerCase):
                 stop(self.app)
                 self.site.close()
 
-    def test_stalling_server_delays_the_window_by_less_than_six_seconds(self):
-        # Timed from the download's request, made while the window is being
-        # set up: starting a process under emulation takes seconds of its own.
+    def test_stalling_server_gets_its_request_after_the_window_shows(self):
+        # The window does not wait for the download: it is up before the
+        # request goes out, and the download gives up on its own.
         self.serve("stall")
         shown = self.start_timer()
-        self.wait_requests(1)  # the site was asked
-        delay = shown - self.site.times[0]
-        self.assertLess(delay, 6.0, "window %.1f s after the request" % delay)
+        self.wait_requests(1)
+        self.assertGreater(self.site.times[0], shown - 0.5, "the request came before the window")
         self.assert_previous_banner_shown()
 
     def test_program_ends_while_an_abandoned_download_still_hangs(self):

@@ -353,6 +353,7 @@ class SilentInstall(InstalledCase):
                                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                            stderr=subprocess.DEVNULL))
         self.wait_timer_window()
+        self.wait_banner_size(TIMER, IDC_BANNER)
         self.assert_animates(self.child_rect(TIMER, IDC_BANNER))
         self.open_remote()
         self.fill_form("PC1", "00-11-22-33-44-55")

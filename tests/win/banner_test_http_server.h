@@ -170,4 +170,20 @@ class TestHttpServer {
   std::thread m_thread;
 };
 
+// Every request goes to the proxy, so the shipped URL and host name are
+// used unchanged and nothing is looked up.
+inline void UseProxy(unsigned short port) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const DWORD enable = 1;
+  const std::string server = "127.0.0.1:" + std::to_string(port);
+  ::RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof(enable));
+  ::RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>(server.size() + 1));
+  ::RegCloseKey(key);
+}
+
 }  // namespace banner_test

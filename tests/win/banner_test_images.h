@@ -3,6 +3,8 @@
 // colours, so tests know every pixel the decoder must produce.
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -132,6 +134,16 @@ inline Bytes MakeBmp(unsigned width, unsigned height, std::uint32_t rgb) {
     out.insert(out.end(), stride - width * 3, 0);
   }
   return out;
+}
+
+inline Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace banner_test
