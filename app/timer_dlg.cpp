@@ -120,9 +120,11 @@ BOOL CTimerDlg::OnInitDialog() {
 void CTimerDlg::OnFirstShown() {
   // An exit chosen before the window was first painted starts nothing.
   if (const CWinApp* app = AfxGetApp(); app != nullptr && app->IsExiting()) return;
-  // The window never waits for the banner: it comes when it is ready.
+  // The window never waits for the banner: it comes when it is ready. It
+  // plays only in a window that shows: one closed into the tray meanwhile
+  // starts it when it is shown again.
   ShowBannerInBackground(m_banner, kBannerFileName);
-  m_banner.Start();
+  if (IsWindowVisible()) m_banner.Start();
   // Loads the accessibility library: not before the window shows. The
   // first focus is on a button, which needs no name of ours.
   SetAccessibleName(GetDlgItem(IDC_TIMEPICKER), IDS_NAME_TIMEPICKER);

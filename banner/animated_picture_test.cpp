@@ -19,6 +19,7 @@
 #include "banner/core/still_test_builder.h"
 #include "banner/global_memory.h"
 #include "tests/win/banner_test_images.h"
+#include "tests/win/message_pump.h"
 
 using namespace banner_test;
 
@@ -65,21 +66,6 @@ int ThreadsInProcess() {
   }
   ::CloseHandle(snapshot);
   return count;
-}
-
-void PumpMessages() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const DWORD start = ::GetTickCount();
-  while (!condition()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    PumpMessages();
-    ::Sleep(10);
-  }
-  return true;
 }
 
 // A decoded picture whose Render can be held up at a gate, to keep a

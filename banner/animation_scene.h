@@ -70,6 +70,9 @@ class AnimationScene {
    public:
     explicit SurfaceAccess(AnimationScene& scene) : m_scene(scene) { m_scene.m_surfaceLock.lock(); }
     ~SurfaceAccess() {
+      // What this thread drew may wait in its batch of drawing calls: the
+      // next holder of the lock finds it done.
+      ::GdiFlush();
       m_scene.m_surfaceLock.unlock();
       if (m_scene.m_paintOwed.exchange(false)) m_scene.Invalidate();
     }

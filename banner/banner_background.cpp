@@ -28,13 +28,17 @@ void DeliverFile(const BannerJob& job) {
   std::shared_ptr<AnimationScene> scene = LoadBannerScene(job.path, job.decoder, job.window);
   if (!scene) return;
   if (!scene->IsAnimation()) scene->ShowStill();
+  // Drawing calls may wait in this thread's batch; the surface is handed
+  // over complete, and nothing is left behind when this thread ends.
+  ::GdiFlush();
   job.mailbox->Deliver(std::move(scene));
 }
 
 unsigned __stdcall BannerWorker(void* argument) {
   const std::unique_ptr<BannerJob> job(static_cast<BannerJob*>(argument));
-  // The platform's picture decoders may be COM objects.
-  const ComApartment com;
+  // The platform's picture decoders may be COM objects. This thread pumps
+  // no messages, which only the multithreaded apartment does without.
+  const ComApartment com(COINIT_MULTITHREADED);
   DeliverFile(*job);
   // The download goes on for a window that has gone: the next one shows it.
   const bool replaced = FetchBanner(job->fileName.c_str()) != FALSE;

@@ -61,8 +61,10 @@ std::shared_ptr<AnimationScene> MakeBannerScene(HGLOBAL block, DWORD length, Pic
 }
 
 std::shared_ptr<AnimationScene> LoadBannerScene(const std::string& path, PictureDecoder decoder, HWND window) {
-  KernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Sharing delete as well: a download that replaces the file meanwhile
+  // is not refused for this short read.
+  KernelHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return nullptr;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kBannerMaxFileBytes) {

@@ -1,12 +1,13 @@
 #pragma once
-// COM, apartment-threaded, on the calling thread for the owner's lifetime:
-// the shell needs it to start a browser registered through COM.
+// COM on the calling thread for the owner's lifetime. Apartment-threaded by
+// default: the shell needs it to start a browser registered through COM. A
+// thread that pumps no messages takes the multithreaded apartment.
 #include <objbase.h>
 
 class ComApartment {
  public:
-  ComApartment()
-      : m_initialised(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED)
+      : m_initialised(SUCCEEDED(::CoInitializeEx(nullptr, model | COINIT_DISABLE_OLE1DDE))) {}
   ~ComApartment() {
     if (m_initialised) ::CoUninitialize();
   }

@@ -97,9 +97,10 @@ BOOL CRemotePowerDlg::OnInitDialog() {
 }
 
 void CRemotePowerDlg::OnFirstShown() {
+  if (const CWinApp* app = AfxGetApp(); app != nullptr && app->IsExiting()) return;
   // The window never waits for the banner: it comes when it is ready.
   ShowBannerInBackground(m_banner, kBannerFileName);
-  m_banner.Start();
+  if (IsWindowVisible()) m_banner.Start();
 }
 
 void CRemotePowerDlg::SetUpColumns() {

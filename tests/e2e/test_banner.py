@@ -264,7 +264,9 @@ class BannerKept(BannerCase):
         self.serve("stall")
         shown = self.start_timer()
         self.wait_requests(1)
-        self.assertGreater(self.site.times[0], shown - 0.5, "the request came before the window")
+        # The window was seen through the driver, a round trip late: the
+        # request of a window that waited would come 3 s before it.
+        self.assertGreater(self.site.times[0], shown - 1.5, "the request came before the window")
         self.assert_previous_banner_shown()
 
     def test_program_ends_while_an_abandoned_download_still_hangs(self):
