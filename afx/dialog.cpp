@@ -83,13 +83,13 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     m_firstShow = FirstShow::kDue;
     ::SetTimer(m_hWnd, kFirstShownTimer, 1, nullptr);
   } else if (msg == WM_TIMER && wp == kFirstShownTimer) {
-    RunFirstShown();
+    EnsureFirstShown();
     return 0;
   }
   return CWnd::WindowProc(msg, wp, lp);
 }
 
-void CDialog::RunFirstShown() {
+void CDialog::EnsureFirstShown() {
   ::KillTimer(m_hWnd, kFirstShownTimer);
   if (m_firstShow == FirstShow::kDone) return;
   m_firstShow = FirstShow::kDone;

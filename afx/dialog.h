@@ -25,6 +25,9 @@ class CDialog : public CWnd {
   // its initialisation if it has not shown by then: start-up work that the
   // user need not wait for goes here instead of OnInitDialog.
   virtual void OnFirstShown() {}
+  // Runs OnFirstShown now unless it has run: for a command that needs what
+  // it sets up and may come before it.
+  void EnsureFirstShown();
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
   virtual void OnOK();
   virtual void OnCancel();
@@ -38,7 +41,6 @@ class CDialog : public CWnd {
  private:
   enum class FirstShow { kNotYet, kAwaitingShow, kDue, kDone };
   FirstShow m_firstShow = FirstShow::kNotYet;
-  void RunFirstShown();
 
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 };

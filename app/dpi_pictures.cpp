@@ -100,6 +100,8 @@ int DialogDpiOf(HWND dialog) {
   ScreenDC screen;
   if (!screen.get()) return kBaseDpi;
   const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+  // At 96 DPI the font at 96 DPI is the dialog's own: nothing to measure.
+  if (dpi == kBaseDpi) return kBaseDpi;
   const int unitNow = AverageCharWidth(screen.get(), font);
   logFont.lfHeight = ::MulDiv(logFont.lfHeight, kBaseDpi, dpi);  // the same font at 96 DPI
   UniqueHandle<HFONT, &::DeleteObject> font96(::CreateFontIndirectA(&logFont));

@@ -2,7 +2,6 @@
 
 #include "app/help_launcher.h"
 #include "app/timer_dlg.h"
-#include "banner/com_apartment.h"
 #include "tray/minimize_to_tray.h"
 
 namespace {
@@ -35,7 +34,6 @@ BOOL CTimerApp::InitInstance() {
 }
 
 void CTimerApp::RunTimerWindow() {
-  const ComApartment com;  // for the browser a banner click starts
   CTimerDlg dialog(nullptr);
   m_pMainWnd = &dialog;
   dialog.DoModal();

@@ -74,13 +74,6 @@ void CTimerDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CTimerDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
-  if (HMENU sysMenu = GetSystemMenu(FALSE)) {
-    const std::string about = AfxLoadString(IDS_ABOUTBOX);
-    if (!about.empty()) {
-      ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
-      ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
-    }
-  }
   HICON smallIcon = m_smallIcon ? m_smallIcon.get() : m_hIcon;
   SetIcon(m_hIcon, TRUE);
   SetIcon(smallIcon, FALSE);
@@ -111,20 +104,31 @@ BOOL CTimerDlg::OnInitDialog() {
   CheckRadioButton(IDC_POWEROFF, IDC_RESTART, ShownAction(m_schedule.action));
   ::EnableWindow(GetDlgItem(IDOK), FALSE);
 
-  // With the window: a copy in the tray is found by its tray window.
-  m_tray.InitTray(this, WM_TRAY_NOTIFY, AfxLoadString(IDS_TRAYTIP).c_str(), smallIcon, IDR_TRAYMENU,
-                  nullptr, nullptr, 0, 10);
+  // With the window, another program (an installer) finds this copy by its
+  // tray window; the shell is asked for the icon once the window shows.
+  m_tray.PrepareTray(this, WM_TRAY_NOTIFY, AfxLoadString(IDS_TRAYTIP).c_str(), smallIcon, IDR_TRAYMENU,
+                     nullptr, nullptr, 0, 10);
   return TRUE;
 }
 
 void CTimerDlg::OnFirstShown() {
   // An exit chosen before the window was first painted starts nothing.
   if (const CWinApp* app = AfxGetApp(); app != nullptr && app->IsExiting()) return;
+  m_tray.AddPreparedIcon();
   // The window never waits for the banner: it comes when it is ready. It
   // plays only in a window that shows: one closed into the tray meanwhile
   // starts it when it is shown again.
   ShowBannerInBackground(m_banner, kBannerFileName);
   if (IsWindowVisible()) m_banner.Start();
+  // The system menu opens only on a window that shows.
+  if (HMENU sysMenu = GetSystemMenu(FALSE)) {
+    const std::string about = AfxLoadString(IDS_ABOUTBOX);
+    if (!about.empty()) {
+      ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
+  }
+  m_com.emplace();
   // Loads the accessibility library: not before the window shows. The
   // first focus is on a button, which needs no name of ours.
   SetAccessibleName(GetDlgItem(IDC_TIMEPICKER), IDS_NAME_TIMEPICKER);
@@ -135,6 +139,9 @@ void CTimerDlg::ShowPicturesForDpi() {
   // The template's pictures keep their 96-DPI size while the dialog grows
   // with its font: each is loaded again to grow as much as the dialog did.
   const int dpi = DialogDpiOf(m_hWnd);
+  m_banner.SetDisplayDpi(dpi);
+  // At 96 DPI the template's pictures are the ones drawn for it.
+  if (dpi == 96) return;
   *m_sidePicture.receive() = LoadBitmapForDpi(AfxGetResourceHandle(), kSidePictures, std::size(kSidePictures),
                                               kSidePictureWidth, kSidePictureHeight, dpi);
   ShowBitmap(m_hWnd, IDC_SIDEPICTURE, m_sidePicture.get());
@@ -142,7 +149,6 @@ void CTimerDlg::ShowPicturesForDpi() {
   ShowLargeIcon(m_hWnd, IDC_POWEROFF_ICON, IDI_POWEROFF, dpi);
   ShowLargeIcon(m_hWnd, IDC_LOGOFF_ICON, IDI_LOGOFF, dpi);
   ShowLargeIcon(m_hWnd, IDC_RESTART_ICON, IDI_RESTART, dpi);
-  m_banner.SetDisplayDpi(dpi);
 }
 
 void CTimerDlg::SetPickerTime(const TimeOfDay& time) {
@@ -194,6 +200,8 @@ void CTimerDlg::OnOK() {
 }
 
 void CTimerDlg::OnCancel() {
+  // A close that comes before the first paint finds the icon added too.
+  EnsureFirstShown();
   if (!m_tray.IsIconShown()) {
     ShowWindow(SW_MINIMIZE);
     return;

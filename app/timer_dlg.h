@@ -1,11 +1,14 @@
 #pragma once
 // The timer window: the program's main window and the hub of its commands.
+#include <optional>
+
 #include "afx/controls.h"
 #include "afx/dialog.h"
 #include "afx/handles.h"
 #include "app/core/schedule.h"
 #include "app/core/schedule_tick.h"
 #include "banner/animated_picture.h"
+#include "banner/com_apartment.h"
 #include "tray/system_tray.h"
 
 class CRemotePowerDlg;
@@ -26,8 +29,8 @@ class CTimerDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
-  // Starts the banner and names the controls for screen readers: after
-  // the window shows.
+  // What the window need not wait for: the tray icon, the banner, the
+  // system menu's about item, COM and the names for screen readers.
   void OnFirstShown() override;
   void OnOK() override;      // the Apply button
   // Hides the window into the tray; while the shell shows no icon, minimises
@@ -64,6 +67,9 @@ class CTimerDlg : public CDialog {
   void SetPickerTime(const TimeOfDay& time);
   void ShowPicturesForDpi();
 
+  // COM for this thread from the first paint on, for the screen reader's
+  // names and the browser a banner click starts; first, so it goes last.
+  std::optional<ComApartment> m_com;
   ScheduleSettings m_schedule;
   IconHandle m_smallIcon;  // before m_tray: the tray shows it until its end
   UniqueHandle<HBITMAP, &::DeleteObject> m_sidePicture;  // shown by the side picture's control

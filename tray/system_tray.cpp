@@ -84,6 +84,16 @@ CSystemTray::~CSystemTray() {
 BOOL CSystemTray::InitTray(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id,
                            const char* balloonText, const char* balloonTitle, DWORD balloonIconFlags,
                            UINT balloonTimeoutSeconds) {
+  if (!PrepareTray(parent, callbackMessage, tip, icon, id, balloonText, balloonTitle, balloonIconFlags,
+                   balloonTimeoutSeconds)) {
+    return FALSE;
+  }
+  return AddPreparedIcon();
+}
+
+BOOL CSystemTray::PrepareTray(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id,
+                              const char* balloonText, const char* balloonTitle, DWORD balloonIconFlags,
+                              UINT balloonTimeoutSeconds) {
   if (!m_state.EnableFor(LOBYTE(LOWORD(::GetVersion())))) return FALSE;
 
   // Never shown; it is here to hear "TaskbarCreated" and setting changes.
@@ -97,18 +107,21 @@ BOOL CSystemTray::InitTray(CWnd* parent, UINT callbackMessage, const char* tip, 
   m_iconData.uCallbackMessage = callbackMessage;
   CopyText(m_iconData.szTip, tip, kTipMaxBytes);
 
-  const bool balloon = m_balloonCapable && balloonText != nullptr;
   m_iconData.uFlags = FirstAddFlags(m_balloonCapable, balloonText != nullptr);
-  if (balloon) {
+  if (m_balloonCapable && balloonText != nullptr) {
     CopyText(m_iconData.szInfo, balloonText, kInfoMaxBytes);
     CopyText(m_iconData.szInfoTitle, balloonTitle, kInfoTitleMaxBytes);
     m_iconData.uTimeout = balloonTimeoutSeconds * 1000;
     m_iconData.dwInfoFlags = balloonIconFlags;
   }
+  return TRUE;
+}
 
+BOOL CSystemTray::AddPreparedIcon() {
+  if (!m_state.trayUsable()) return FALSE;
   const bool added = m_state.AddFirst(m_iconData.uFlags);
   // Later calls with the same record must not show the balloon again.
-  if (balloon) m_iconData.szInfo[0] = '\0';
+  m_iconData.szInfo[0] = '\0';
   ScheduleRetry();
   return added;
 }

@@ -29,6 +29,13 @@ class CSystemTray : public CWnd {
   BOOL InitTray(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id,
                 const char* balloonText, const char* balloonTitle, DWORD balloonIconFlags,
                 UINT balloonTimeoutSeconds);
+  // InitTray in two steps, for a window that shows before it asks the
+  // shell: the hidden window (which another program finds) and the icon's
+  // record first, answering whether the tray can be used; the add later.
+  BOOL PrepareTray(CWnd* parent, UINT callbackMessage, const char* tip, HICON icon, UINT id,
+                   const char* balloonText, const char* balloonTitle, DWORD balloonIconFlags,
+                   UINT balloonTimeoutSeconds);
+  BOOL AddPreparedIcon();
   // Removes the icon (also one that a timed-out add may have put up) and
   // stops every later re-add.
   BOOL DeleteTrayIcon();

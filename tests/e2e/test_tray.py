@@ -283,9 +283,12 @@ class TracedTrayCase(TrayCase):
         return [(int(m, 16), r, int(v, 16)) for m, r, v in calls]
 
     def start_traced(self):
+        """Starts the program and waits for its icon's add: the window shows
+        before the program asks the shell for it."""
         self.prefix.reg_add("HKCU\\Software\\Wine\\Debug", "RelayInclude", "shell32.Shell_NotifyIconA")
         self.log = self.prefix.path / "relay.log"
         self.start(extra_env={"WINEDEBUG": "+relay"}, log=self.log)
+        self.wait_until(lambda: len(self.notify_calls()) >= 1, message="the icon's add")
 
 
 class ShellBroadcastAndExit(TracedTrayCase):
