@@ -315,7 +315,7 @@ TEST(Dialog, EndingEveryDialogOfTheThreadUnwindsNestedModalLoops) {
 // ways a dialog meets its start.
 class FirstShownDialog : public CDialog {
  public:
-  enum class Start { kShown, kShowNeverSeen };
+  enum class Start { kShown, kEnsuredInInit, kShowNeverSeen };
   explicit FirstShownDialog(Start start) : CDialog(IDD_ABOUTBOX), m_start(start) {}
 
   int runs = 0, paintsAtRun = -1;
@@ -324,6 +324,7 @@ class FirstShownDialog : public CDialog {
  protected:
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
+    if (m_start == Start::kEnsuredInInit) EnsureFirstShown();  // as a close that comes first
     ::SetTimer(m_hWnd, kCheckTimer, 100, nullptr);
     return TRUE;
   }
@@ -359,12 +360,17 @@ class FirstShownDialog : public CDialog {
   int m_paints = 0, m_checks = 0, m_showAgainAt = 0;
 };
 
-TEST(Dialog, DeferredStartUpRunsOnceAfterTheFirstPaintOrAtTheLatest) {
+TEST(Dialog, DeferredStartUpRunsOnceAfterTheFirstPaintWhenAskedOrAtTheLatest) {
   FirstShownDialog shown(FirstShownDialog::Start::kShown);
   EXPECT_EQ(shown.DoModal(), IDOK);
   EXPECT_EQ(shown.runs, 1);
   EXPECT_TRUE(shown.visibleAtRun);
   EXPECT_GT(shown.paintsAtRun, 0) << "ran before the window was drawn";
+
+  FirstShownDialog ensured(FirstShownDialog::Start::kEnsuredInInit);
+  EXPECT_EQ(ensured.DoModal(), IDOK);
+  EXPECT_EQ(ensured.runs, 1) << "run when asked for, and not again at the show";
+  EXPECT_FALSE(ensured.visibleAtRun);
 
   FirstShownDialog unseen(FirstShownDialog::Start::kShowNeverSeen);
   EXPECT_EQ(unseen.DoModal(), IDOK);

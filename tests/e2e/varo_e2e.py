@@ -66,6 +66,28 @@ class Prefix:
         # A display of its own: two virtual desktops on one display collide.
         self.xvfb, display = start_xvfb()
         self.env["DISPLAY"] = display
+        # Now and then (about one prefix start in a hundred, on an idle
+        # machine too) the desktop never comes, however long the first
+        # program waits; Wine started again in the prefix brings it. Once.
+        for _ in range(2):
+            up, out = self._start_wine()
+            if up:
+                break
+            self._stop_wine()
+        else:
+            raise RuntimeError("the virtual desktop did not come up, twice: " + out)
+        self.app_dir = self.path / "drive_c" / "VaroTimer"
+        if not copy_app:
+            return  # the scenario installs the program its own way
+        self.app_dir.mkdir(parents=True, exist_ok=True)
+        for item in EXE.parent.iterdir():
+            if item.is_file():
+                shutil.copy2(item, self.app_dir / item.name)
+        shutil.copy2(EXE, self.app_dir / "VaroTimer.exe")
+
+    def _start_wine(self):
+        """The prefix's server, services and virtual desktop; answers whether
+        the desktop came, and the driver's last word."""
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
         # Wine's services first, started by Wine's own 64-bit program: the
         # 32-bit loader runs emulated here and costs most of a second. They
@@ -76,17 +98,16 @@ class Prefix:
         # scenario's is running (a program that starts just then finds no
         # desktop).
         self._driver = DriverProcess(self.env)
-        rc, out = self.driver("wait-visible", "class:Shell_TrayWnd", 120000, timeout=180)
-        if rc != 0:
-            raise RuntimeError("the virtual desktop did not come up: " + out)
-        self.app_dir = self.path / "drive_c" / "VaroTimer"
-        if not copy_app:
-            return  # the scenario installs the program its own way
-        self.app_dir.mkdir(parents=True, exist_ok=True)
-        for item in EXE.parent.iterdir():
-            if item.is_file():
-                shutil.copy2(item, self.app_dir / item.name)
-        shutil.copy2(EXE, self.app_dir / "VaroTimer.exe")
+        rc, out = self.driver("wait-visible", "class:Shell_TrayWnd", 90000, timeout=150)
+        return rc == 0, out
+
+    def _stop_wine(self):
+        """Ends every Wine process of this prefix, and its server."""
+        if self._driver is not None:
+            self._driver.stop()
+            self._driver = None
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
 
     @property
     def windows_dir(self):
@@ -159,11 +180,10 @@ class Prefix:
             raise
 
     def close(self):
-        if self._driver is not None:
-            self._driver.stop()
         if self.path.is_dir():
-            subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
-            subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+            self._stop_wine()
+        elif self._driver is not None:
+            self._driver.stop()
         if self.xvfb is not None:
             stop(self.xvfb)
         if os.path.ismount(self.path):
