@@ -21,8 +21,8 @@ void PlanGif(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan) {
     plan.pixels += PlannedFramePixels(rect, plan.width, plan.height);
   }
   // Only a file that a decoder splits where the walker does, and that ends
-  // in its trailer, is planned at all.
-  plan.whole = GifBlocksReadAsWalked(data, length);
+  // in its trailer, is planned at all; a screen without pixels shows nothing.
+  plan.whole = screen != 0 && GifBlocksReadAsWalked(data, length);
 }
 
 void PlanStill(const std::uint8_t* data, std::uint32_t length, BannerPlan& plan) {

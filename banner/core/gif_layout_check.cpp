@@ -9,6 +9,10 @@ constexpr std::uint32_t kGraphicControlTerminator = 7;  // offset in the block
 constexpr std::uint8_t kApplicationSize = 11;
 constexpr std::uint8_t kPlainTextSize = 12;
 constexpr std::uint32_t kSizeByte = 2;  // behind the introducer and the label
+constexpr std::uint32_t kImageWidth = 5;   // offsets in an image descriptor
+constexpr std::uint32_t kImageHeight = 7;
+
+std::uint32_t LittleU16(const std::uint8_t* at) { return at[0] | (std::uint32_t{at[1]} << 8); }
 
 // The block at offset, whose whole fixed part lies inside the data, states
 // the sizes the walker measured it by.
@@ -20,9 +24,12 @@ bool FixedPartAsWalked(GifBlockKind kind, const std::uint8_t* block) {
       return block[kSizeByte] == kApplicationSize;
     case GifBlockKind::PlainTextExtension:
       return block[kSizeByte] == kPlainTextSize;
-    case GifBlockKind::CommentExtension:
     case GifBlockKind::ImageDescriptor:
-      return true;  // their sizes are read from the data, by the walker too
+      // An image without pixels has no data a decoder would read: one that
+      // reads none goes on inside the data the walker skips.
+      return LittleU16(block + kImageWidth) != 0 && LittleU16(block + kImageHeight) != 0;
+    case GifBlockKind::CommentExtension:
+      return true;  // its size is read from the data, by the walker too
     case GifBlockKind::Unrecognized:
     case GifBlockKind::Trailer:
       break;

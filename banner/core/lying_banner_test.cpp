@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "banner/core/banner_plan.h"
@@ -71,6 +72,26 @@ TEST(LyingGif, ALargeImageHiddenBehindAShortGraphicControlIsRefused) {
   EXPECT_EQ(hidden[0], 0x2C);
   EXPECT_EQ(hidden[5] | (hidden[6] << 8), 4096) << "what a decoder reads as the image's width";
   EXPECT_FALSE(Plan(gif.bytes()).accepted);
+}
+
+TEST(LyingGif, ImagesAndScreensWithoutPixelsAreRefused) {
+  // A decoder that reads no data for a 0 x 2 image goes on reading inside
+  // the data the walker skips, where any image may hide.
+  for (const auto& [width, height] : {std::pair{0, 2}, std::pair{2, 0}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    GifBuilder gif;
+    gif.Header(8, 8).Image(0, 0, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)).Trailer();
+    EXPECT_FALSE(GifBlocksReadAsWalked(gif.bytes().data(), gif.size()));
+    EXPECT_FALSE(Plan(gif.bytes()).accepted);
+  }
+  for (const auto& [width, height] : {std::pair{0, 8}, std::pair{8, 0}}) {
+    GifBuilder gif;
+    gif.Header(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)).Image(0, 0, 1, 1).Trailer();
+    EXPECT_FALSE(Plan(gif.bytes()).accepted) << "screen " << width << " x " << height;
+  }
+  GifBuilder honest;
+  honest.Header(8, 8).Image(0, 0, 1, 1).Trailer();
+  EXPECT_TRUE(Plan(honest.bytes()).accepted);
 }
 
 TEST(LyingGif, AGifCutAnywhereIsRefused) {
