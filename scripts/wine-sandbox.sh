@@ -131,31 +131,36 @@ VARO_WINE64=${VARO_WINE64:-/usr/lib/wine/wine64}
 [ -x "$VARO_WINE64" ] || VARO_WINE64=wine
 export VARO_WINE64
 if [ "$bare" = 0 ]; then
-  trace "starting the server and the services"
-  wineserver -p
-  "$VARO_WINE64" wineboot </dev/null >/dev/null 2>&1 || true
   # A program that stays on the virtual desktop for the whole run: Wine
   # closes the desktop a second after its last program has left it, and a
   # program that starts in that second cannot create a window. It starts the
   # desktop too, before anything else uses it.
   keeper=${VARO_DRIVER:-$root/build/win32/tests/e2e/driver.exe}
-  if [ -f "$keeper" ]; then
+  # Now and then a fresh prefix's desktop never comes, however long its
+  # first program waits; Wine started again in the prefix brings it. The
+  # first try waits 75 s (a desktop on a busy machine can take a minute),
+  # the second the rest of 5 minutes.
+  for polls in 300 900; do
+    trace "starting the server and the services"
+    wineserver -p
+    "$VARO_WINE64" wineboot </dev/null >/dev/null 2>&1 || true
+    [ -f "$keeper" ] || break
     trace "starting the desktop"
     wine "$keeper" keep-desktop </dev/null >"$TMPDIR/keeper.log" 2>&1 &
     keeper_pid=$!
-    # Wait for the state the command needs; on a machine running several
-    # suites at once the first desktop can take minutes. Bounded all the same.
     desktop_up=0
-    for _ in $(seq 1200); do
+    for _ in $(seq "$polls"); do
       if timeout 10 xwininfo -root -children 2>/dev/null | grep -q 'Wine desktop'; then desktop_up=1; break; fi
       kill -0 "$keeper_pid" 2>/dev/null || break
       sleep 0.25
     done
-    if [ "$desktop_up" = 0 ]; then
-      echo "wine-sandbox: the virtual desktop did not come up" >&2
-      cat "$TMPDIR/keeper.log" >&2
-    fi
-  fi
+    [ "$desktop_up" = 1 ] && break
+    echo "wine-sandbox: the virtual desktop did not come up" >&2
+    cat "$TMPDIR/keeper.log" >&2
+    # Every Wine process of this prefix ends with its server (ours only).
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  done
 else
   unset WINEPREFIX
 fi

@@ -74,6 +74,16 @@ class TrayCase(AppTestCase):
             time.sleep(0.25)
         return None
 
+    def wait_tip(self, timeout=45.0):
+        """The icon's tip once the icon is there: the program asks the shell
+        for it after its window shows, and the pointer must come anew over
+        an icon that is new."""
+        deadline = time.monotonic() + timeout
+        tip = None
+        while tip is None and time.monotonic() < deadline:
+            tip = self.tip_at_icon(wait=3.0)
+        return tip
+
     def open_menu(self):
         """Right-clicks the icon; answers the menu window's info."""
         self.xdotool("mousemove", ICON[0], ICON[1], "click", 3)
@@ -387,11 +397,7 @@ class ShellNotReady(TrayCase):
         # The shell comes up: a retry adds the icon, within two seconds in the
         # program's first minute, within thirty after it.
         self.refusal.unlink()
-        deadline = time.monotonic() + 45
-        tip = None
-        while tip is None and time.monotonic() < deadline:
-            tip = self.tip_at_icon(wait=3.0)  # the pointer must come anew over an icon that is new
-        self.assertEqual(tip, TIP)
+        self.assertEqual(self.wait_tip(), TIP)
         self.assertTrue(self.icon_is_ours())
         # The icon's default command brings the window back from the taskbar,
         # and Close hides it into the tray again.
@@ -413,7 +419,7 @@ class AddTimedOut(TrayCase):
     def test_an_icon_put_up_by_a_failed_add_is_gone_after_exit(self):
         shutil.copy2(HOOKED_EXE, self.prefix.app_dir / "VaroTimer.exe")
         self.start(extra_env={"VARO_TEST_TRAY_ADD_TIMES_OUT": "1"})
-        self.assertEqual(self.tip_at_icon(), TIP)
+        self.assertEqual(self.wait_tip(), TIP)
         self.driver("command", self.timer, ID_APP_EXIT)
         self.assertEqual(self.app.wait(timeout=60), 0)
         self.assertIsNone(self.tip_at_icon(wait=4.0), "a ghost icon stayed behind")
